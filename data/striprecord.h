@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class CRecordFile;
+struct AircraftRecord;
+
+// One row of "FlightStrips.dat": three int32 shown as the table's columns.
+struct StripRecord {
+    std::int32_t values[3];
+
+    static constexpr int kSize = 12;
+    static StripRecord FromBytes(const unsigned char* p);
+};
+static_assert(sizeof(StripRecord) == StripRecord::kSize);
+
+// The rows of a type as the additional data table shows them: none for a
+// negative first row; otherwise in order, ending at the first row that cannot
+// be read whole.
+std::vector<StripRecord> ReadStripRows(CRecordFile& fileStrips, const AircraftRecord& record);

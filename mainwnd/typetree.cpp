@@ -1,0 +1,82 @@
+#include "mainwnd/typetree.h"
+
+#include "data/databasefiles.h"
+#include "data/treeentry.h"
+
+#include <vector>
+
+CTypeTree::CTypeTree(CTreeCtrl& ctlTree, CDatabaseFiles& app, const std::int32_t* pFirstItem)
+    : m_ctlTree(ctlTree), m_app(app), m_pFirstItem(pFirstItem) {}
+
+// The natural form is a routine that calls itself for each deeper level; the
+// depth is set by the file (a chain of 200,000 levels is valid), so the levels
+// live on an explicit stack instead. Each level is (its parent record number,
+// its parent item, the last item it inserted). The cursor moves exactly as the
+// recursive form moves it: forward for every load, one step back for every
+// record handed back to a shallower level or passed down to a new one.
+void CTypeTree::BuildTree(std::int32_t nParent, HTREEITEM hParent) {
+    CRecordFile& fileTree = m_app.m_fileTree;
+    if (!fileTree.IsOpen())
+        return;
+
+    struct Level {
+        std::int32_t nParent;
+        HTREEITEM hParent;
+        HTREEITEM hLast;
+    };
+    std::vector<Level> levels{{nParent, hParent, TVI_ROOT}};
+    CTreeEntry entry(&m_app);
+
+    while (!levels.empty()) {
+        const std::int32_t n = fileTree.m_nCursor++;
+        if (!entry.Load(n))
+            break; // every level would fail its next load in turn
+        Level& level = levels.back();
+        if (entry.m_rec.parent == level.nParent) {
+            entry.m_strName.clear();
+            if (entry.m_rec.nameOffset >= 0)
+                m_app.m_fileStrings.ReadString(entry.m_rec.nameOffset, entry.m_strName);
+            const HTREEITEM hItem = m_ctlTree.InsertItem(entry.m_strName, level.hParent, TVI_LAST);
+            m_ctlTree.SetItemData(hItem, entry.m_rec.item);
+            if (m_pFirstItem && n == *m_pFirstItem)
+                m_hSelectedItem = hItem;
+            level.hLast = hItem;
+            continue;
+        }
+        --fileTree.m_nCursor; // hand the record back
+        if (entry.m_rec.parent == fileTree.m_nCursor - 1) {
+            // First child of the record just inserted: open a level under it.
+            levels.push_back({fileTree.m_nCursor - 1, level.hLast, TVI_ROOT});
+        } else {
+            // Belongs to a shallower level, or to none (then every level pops).
+            levels.pop_back();
+        }
+    }
+}
+
+HTREEITEM CTypeTree::GetNextTreeItem(HTREEITEM hItem) const {
+    if (hItem == 0)
+        return m_ctlTree.GetRootItem();
+    if (m_ctlTree.ItemHasChildren(hItem))
+        return m_ctlTree.GetChildItem(hItem);
+    HTREEITEM hNext = m_ctlTree.GetNextSiblingItem(hItem);
+    while (hNext == 0) {
+        hItem = m_ctlTree.GetParentItem(hItem);
+        if (hItem == 0)
+            return 0;
+        hNext = m_ctlTree.GetNextSiblingItem(hItem);
+    }
+    return hNext;
+}
+
+// Items are appended in pre-order by the build, so an item's handle is its
+// position plus one.
+std::int32_t CTypeTree::GetItemPosition(HTREEITEM hItem) const {
+    return m_ctlTree.IsValid(hItem) ? static_cast<std::int32_t>(hItem - 1) : -1;
+}
+
+HTREEITEM CTypeTree::GetItemAtPosition(std::int32_t nPosition) const {
+    if (nPosition < 0 || static_cast<std::uint32_t>(nPosition) >= m_ctlTree.GetCount())
+        return 0;
+    return static_cast<HTREEITEM>(nPosition + 1);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class CStringPoolFile;
+
+// How every shown value becomes text. An absent value (zero, an empty
+// string, a real that is zero or not a number) is shown as a single "-".
+namespace valuerules {
+
+// The four real formats of the card: "%6.2f", "%5.2f", "%5.1f", "%4.1f".
+enum class RealFormat { f6_2, f5_2, f5_1, f4_1 };
+
+std::string Count(std::int32_t v);
+std::string Year(std::int32_t v);
+// Printed as glibc's snprintf prints in the C locale, leading blanks removed.
+std::string Real(float v, RealFormat format);
+// A negative reference names no string: shown as "-", without touching the file.
+std::string String(CStringPoolFile& filePool, std::int32_t nOffset);
+
+} // namespace valuerules

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Handle of a tree item; 0 is no item.
+using HTREEITEM = std::uint32_t;
+
+inline constexpr HTREEITEM TVI_ROOT = 0xFFFF0000u;
+inline constexpr HTREEITEM TVI_FIRST = 0xFFFF0001u;
+inline constexpr HTREEITEM TVI_LAST = 0xFFFF0002u;
+
+enum TreeNavigation { TVGN_ROOT, TVGN_NEXT, TVGN_PARENT, TVGN_CHILD, TVGN_CARET };
+enum TreeExpand { TVE_COLLAPSE = 1, TVE_EXPAND = 2, TVE_TOGGLE = 3 };
+
+// The tree control as a store: items with a caption (cp1251), a parent, an
+// order among siblings and one signed 32-bit item data, plus the caret and
+// the expand state. A view shows it; the logic runs on the store alone.
+// Items are only ever appended, so the store holds millions of them in a few
+// flat arrays (about 32 bytes an item plus its caption).
+class CTreeCtrl {
+public:
+    // Only TVI_LAST is supported as the place: a new last child of hParent
+    // (or a new last top-level item for TVI_ROOT). Returns 0 for an invalid parent.
+    HTREEITEM InsertItem(std::string_view strText, HTREEITEM hParent = TVI_ROOT,
+                         HTREEITEM hInsertAfter = TVI_LAST);
+    bool SetItemData(HTREEITEM hItem, std::int32_t nData);
+    std::int32_t GetItemData(HTREEITEM hItem) const;
+    std::string GetItemText(HTREEITEM hItem) const;
+    bool ItemHasChildren(HTREEITEM hItem) const;
+
+    HTREEITEM GetNextItem(HTREEITEM hItem, TreeNavigation nCode) const;
+    HTREEITEM GetRootItem() const { return GetNextItem(0, TVGN_ROOT); }
+    HTREEITEM GetChildItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_CHILD); }
+    HTREEITEM GetNextSiblingItem(HTREEITEM h) const { return GetNextItem(h, TVGN_NEXT); }
+    HTREEITEM GetParentItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_PARENT); }
+    HTREEITEM GetSelectedItem() const { return m_hCaret; }
+
+    bool Expand(HTREEITEM hItem, TreeExpand nCode);
+    bool IsExpanded(HTREEITEM hItem) const;
+
+    // Makes hItem (or nothing, for 0) the caret item, expanding its ancestors.
+    // When the selection changes, m_onSelChanged runs before the call returns.
+    bool SelectItem(HTREEITEM hItem);
+
+    // Index of the item among its siblings, and the item at an index; for views.
+    std::uint32_t GetItemRow(HTREEITEM hItem) const;
+    std::uint32_t GetCount() const { return static_cast<std::uint32_t>(m_items.size()); }
+    bool IsValid(HTREEITEM hItem) const { return hItem >= 1 && hItem <= m_items.size(); }
+
+    void DeleteAllItems();
+
+    // (old caret, new caret)
+    std::function<void(HTREEITEM, HTREEITEM)> m_onSelChanged;
+
+private:
+    struct Item {
+        HTREEITEM hParent; // 0 at the top level
+        HTREEITEM hFirstChild;
+        HTREEITEM hLastChild;
+        HTREEITEM hNextSibling;
+        std::uint32_t nRow;     // index among siblings
+        std::uint32_t nTextEnd; // end of the caption in m_text; it starts at the previous end
+        std::int32_t nData;
+    };
+
+    const Item& At(HTREEITEM h) const { return m_items[h - 1]; }
+    Item& At(HTREEITEM h) { return m_items[h - 1]; }
+
+    std::vector<Item> m_items;
+    std::vector<bool> m_expanded;
+    std::string m_text;
+    HTREEITEM m_hFirstRoot = 0;
+    HTREEITEM m_hLastRoot = 0;
+    std::uint32_t m_nRootCount = 0;
+    HTREEITEM m_hCaret = 0;
+};
