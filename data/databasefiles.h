@@ -15,6 +15,8 @@ public:
     static constexpr const char* kAircraftName = "AircraftItems.dat";
     static constexpr const char* kPicturesName = "Pictures.dat";
     static constexpr const char* kStripsName = "FlightStrips.dat";
+    static constexpr const char* kCardTemplateName = "Static texts.rtf";
+    static constexpr const char* kExtraTemplateName = "Static texts add.rtf";
 
     CDatabaseFiles();
 

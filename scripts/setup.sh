@@ -1,0 +1,43 @@
+# Sourced by ./run and ./test: installs the Debian packages the project needs
+# (only those missing, so a second run does no network work) and builds.
+set -euo pipefail
+
+VERLUMO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+VERLUMO_BUILD="${VERLUMO_BUILD:-$VERLUMO_ROOT/build}"
+
+VERLUMO_PACKAGES=(
+    g++ cmake ninja-build pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libcli11-dev nlohmann-json3-dev
+    qt6-base-dev qt6-qpa-plugins libgl-dev
+    libgif-dev
+    fonts-dejavu-core fonts-liberation
+)
+
+verlumo_install_packages() {
+    local missing=()
+    local pkg
+    for pkg in "${VERLUMO_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+verlumo_build() {
+    if [ ! -f "$VERLUMO_BUILD/build.ninja" ]; then
+        cmake -S "$VERLUMO_ROOT" -B "$VERLUMO_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    fi
+    cmake --build "$VERLUMO_BUILD"
+}

@@ -1,0 +1,77 @@
+#include "platform/treectrl.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+TEST(CTreeCtrl, NavigationFollowsInsertionOrder) {
+    CTreeCtrl tree;
+    EXPECT_EQ(tree.GetRootItem(), 0u);
+    const HTREEITEM a = tree.InsertItem("A");
+    const HTREEITEM a1 = tree.InsertItem("A1", a);
+    const HTREEITEM b = tree.InsertItem("B");
+    const HTREEITEM a2 = tree.InsertItem("A2", a, TVI_LAST);
+    EXPECT_EQ(tree.GetRootItem(), a);
+    EXPECT_EQ(tree.GetNextSiblingItem(a), b);
+    EXPECT_EQ(tree.GetNextSiblingItem(b), 0u);
+    EXPECT_EQ(tree.GetChildItem(a), a1);
+    EXPECT_EQ(tree.GetNextSiblingItem(a1), a2);
+    EXPECT_EQ(tree.GetParentItem(a2), a);
+    EXPECT_EQ(tree.GetParentItem(a), 0u);
+    EXPECT_TRUE(tree.ItemHasChildren(a));
+    EXPECT_FALSE(tree.ItemHasChildren(b));
+    EXPECT_EQ(tree.GetItemRow(a2), 1u);
+    EXPECT_EQ(tree.GetItemRow(b), 1u);
+    EXPECT_EQ(tree.GetItemText(a2), "A2");
+    EXPECT_EQ(tree.GetItemText(a1), "A1");
+    EXPECT_EQ(tree.InsertItem("x", 99), 0u); // no such parent
+    EXPECT_EQ(tree.GetChildItem(0), 0u);
+}
+
+TEST(CTreeCtrl, ItemDataAndEmptyCaptions) {
+    CTreeCtrl tree;
+    const HTREEITEM a = tree.InsertItem("");
+    const HTREEITEM b = tree.InsertItem("\xC0\xC1");
+    tree.SetItemData(a, -1);
+    tree.SetItemData(b, 2147483647);
+    EXPECT_EQ(tree.GetItemData(a), -1);
+    EXPECT_EQ(tree.GetItemData(b), 2147483647);
+    EXPECT_EQ(tree.GetItemText(a), "");
+    EXPECT_EQ(tree.GetItemText(b), "\xC0\xC1");
+}
+
+TEST(CTreeCtrl, SelectExpandsAncestorsAndNotifiesOnChangeOnly) {
+    CTreeCtrl tree;
+    const HTREEITEM a = tree.InsertItem("A");
+    const HTREEITEM b = tree.InsertItem("B", a);
+    const HTREEITEM c = tree.InsertItem("C", b);
+    std::vector<std::pair<HTREEITEM, HTREEITEM>> calls;
+    tree.m_onSelChanged = [&](HTREEITEM hOld, HTREEITEM hNew) { calls.emplace_back(hOld, hNew); };
+    EXPECT_TRUE(tree.SelectItem(c));
+    EXPECT_TRUE(tree.IsExpanded(a));
+    EXPECT_TRUE(tree.IsExpanded(b));
+    EXPECT_FALSE(tree.IsExpanded(c));
+    EXPECT_EQ(tree.GetSelectedItem(), c);
+    EXPECT_EQ(tree.GetNextItem(0, TVGN_CARET), c);
+    tree.SelectItem(c);
+    tree.SelectItem(0);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0], std::make_pair(HTREEITEM{0}, c));
+    EXPECT_EQ(calls[1], std::make_pair(c, HTREEITEM{0}));
+    EXPECT_FALSE(tree.SelectItem(77));
+}
+
+TEST(CTreeCtrl, ExpandState) {
+    CTreeCtrl tree;
+    const HTREEITEM a = tree.InsertItem("A");
+    tree.InsertItem("A1", a);
+    EXPECT_FALSE(tree.IsExpanded(a));
+    tree.Expand(a, TVE_EXPAND);
+    EXPECT_TRUE(tree.IsExpanded(a));
+    tree.Expand(a, TVE_TOGGLE);
+    EXPECT_FALSE(tree.IsExpanded(a));
+    EXPECT_FALSE(tree.Expand(0, TVE_EXPAND));
+}
+
+} // namespace

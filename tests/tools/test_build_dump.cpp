@@ -1,0 +1,200 @@
+#include "data/databasefiles.h"
+#include "platform/cp1251.h"
+#include "support/tempdir.h"
+#include "support/templates.h"
+#include "tools/dbbuilder.h"
+#include "tools/dbdump.h"
+#include "tools/dbsource.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+using nlohmann::json;
+
+namespace {
+
+json DumpDir(const std::string& strDir) {
+    CDatabaseFiles files;
+    files.Open(strDir);
+    std::ostringstream out;
+    DumpDatabase(files, out);
+    return json::parse(out.str());
+}
+
+json ReadJson(const std::string& strPath) {
+    std::ifstream in(strPath);
+    return json::parse(in);
+}
+
+// Pre-order list of the source's nodes with their parents' positions, as the
+// tree file must hold them.
+void Flatten(const json& nodes, int nParent, std::vector<std::pair<const json*, int>>& out) {
+    for (const json& node : nodes) {
+        const int nSelf = static_cast<int>(out.size());
+        out.emplace_back(&node, nParent);
+        if (node.contains("children"))
+            Flatten(node["children"], nSelf, out);
+    }
+}
+
+// Builds a source given as JSON text, with the test templates.
+void BuildFromJson(const char* pszJson, const CTempDir& dir) {
+    SourceDatabase db = ParseSource(pszJson, "");
+    CTempDir templates;
+    templates.WriteFile("card.rtf", CardTemplateRtf());
+    templates.WriteFile("extra.rtf", ExtraTemplateRtf());
+    db.strCardTemplate = templates.File("card.rtf");
+    db.strExtraTemplate = templates.File("extra.rtf");
+    BuildDatabase(db, dir.Path());
+}
+
+std::string Dash(const json& obj, const char* pszKey) {
+    return obj.contains(pszKey) ? obj[pszKey].get<std::string>() : "-";
+}
+
+TEST(BuildDump, SampleRoundTrips) {
+    const std::string strSource = std::string(VERLUMO_SAMPLE_SOURCE_DIR) + "/aircraft.json";
+    CTempDir dir;
+    BuildDatabase(ReadSourceFile(strSource), dir.Path());
+    const json dump = DumpDir(dir.Path());
+    const json source = ReadJson(strSource);
+
+    std::vector<std::pair<const json*, int>> nodes;
+    Flatten(source["tree"], -1, nodes);
+    ASSERT_EQ(dump["tree"].size(), nodes.size());
+    std::vector<const json*> types;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        const json& item = dump["tree"][i];
+        const json& node = *nodes[i].first;
+        EXPECT_EQ(item["position"], i);
+        EXPECT_EQ(item["parent"], nodes[i].second);
+        EXPECT_EQ(item["caption"], node["caption"]);
+        if (node.contains("type")) {
+            EXPECT_EQ(item["item"], types.size());
+            types.push_back(&node["type"]);
+        } else {
+            EXPECT_EQ(item["item"], -1);
+        }
+    }
+
+    ASSERT_EQ(dump["types"].size(), types.size());
+    ASSERT_GE(types.size(), 40u);
+    for (std::size_t n = 0; n < types.size(); ++n) {
+        const json& t = *types[n];
+        const json& d = dump["types"][n];
+        EXPECT_EQ(d["record"], n);
+        ASSERT_EQ(d["slots"].size(), 35u);
+        EXPECT_EQ(d["slots"][0], Dash(t, "firm"));
+        EXPECT_EQ(d["slots"][1], Dash(t, "country"));
+        EXPECT_EQ(d["slots"][2], Dash(t, "model"));
+        EXPECT_EQ(d["slots"][3], Dash(t, "type"));
+        EXPECT_EQ(d["slots"][4], Dash(t, "name"));
+        EXPECT_EQ(d["slots"][5], Dash(t, "notes"));
+        if (t.contains("first_flight_year")) {
+            EXPECT_EQ(d["slots"][22], std::to_string(t["first_flight_year"].get<int>()));
+        }
+        const json strips = t.contains("strips") ? t["strips"] : json::array();
+        EXPECT_EQ(d["strips"], strips);
+        EXPECT_EQ(d["stripCount"], strips.size());
+    }
+}
+
+TEST(BuildDump, FieldsLandInTheirSlots) {
+    const char* pszSource = R"({"tree": [
+        {"caption": "Группа", "children": [
+            {"caption": "Тип", "type": {
+                "firm": "Фирма", "first_flight_year": 1968, "wingspan_m": 37.55,
+                "height_m": 11.4, "crew": 3, "engine_count": 3, "wing_area_m2": 201.45,
+                "wing_sweep_deg": 35, "strips": [[0, 850, 0], [11000, 900, 2500]]}}]},
+        {"caption": "Пусто", "type": {}}]})";
+    CTempDir dir;
+    BuildFromJson(pszSource, dir);
+    const json dump = DumpDir(dir.Path());
+    const json& slots = dump["types"][0]["slots"];
+    EXPECT_EQ(slots[0], "Фирма");
+    EXPECT_EQ(slots[6], "37.55");
+    EXPECT_EQ(slots[8], "11.4");
+    EXPECT_EQ(slots[9], "3");
+    EXPECT_EQ(slots[10], "3");
+    EXPECT_EQ(slots[22], "1968");
+    EXPECT_EQ(slots[31], "201.45");
+    EXPECT_EQ(slots[34], "35.0");
+    EXPECT_EQ(dump["types"][0]["strips"], json::parse("[[0,850,0],[11000,900,2500]]"));
+    for (const json& s : dump["types"][1]["slots"])
+        EXPECT_EQ(s, "-");
+    EXPECT_EQ(dump["tree"][1]["parent"], 0);
+    EXPECT_EQ(dump["tree"][2]["parent"], -1);
+    EXPECT_EQ(dump["tree"][2]["item"], 1);
+}
+
+// The undefined byte of the code page reaches JSON as U+FFFD, never as bad UTF-8.
+TEST(BuildDump, UndefinedByteBecomesReplacementCharacter) {
+    CTempDir dir;
+    BuildFromJson(R"({"tree": [{"caption": "x"}]})", dir);
+    // The caption "x" stands at offset 1; put the undefined byte there instead.
+    dir.WriteFile("Strings.dat", std::string("\0a\x98"
+                                             "b",
+                                             4));
+    EXPECT_EQ(DumpDir(dir.Path())["tree"][0]["caption"], std::string("a\xEF\xBF\xBD"
+                                                                     "b"));
+}
+
+struct BadSource {
+    const char* pszJson;
+    const char* pszExpected; // part of the message
+};
+
+void PrintTo(const BadSource& b, std::ostream* os) {
+    *os << b.pszJson;
+}
+
+class BuildErrors : public testing::TestWithParam<BadSource> {};
+
+TEST_P(BuildErrors, NameThePlace) {
+    try {
+        ParseSource(GetParam().pszJson, "");
+        FAIL() << "accepted";
+    } catch (const CSourceError& e) {
+        EXPECT_NE(std::string(e.what()).find(GetParam().pszExpected), std::string::npos)
+            << e.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, BuildErrors,
+    testing::Values(BadSource{R"({"tree": [{"caption": "a", "type": {"notes": "м²"}}]})",
+                              "tree[0].type.notes: the character \"²\" cannot be written"},
+                    BadSource{R"({"tree": [{"caption": "a", "children": [{"caption": "日"}]}]})",
+                              "tree[0].children[0].caption"},
+                    BadSource{R"({"tree": [{"caption": "a", "type": {"wingspan": 3}}]})",
+                              "tree[0].type.wingspan: is not a known field"},
+                    BadSource{R"({"tree": [{"caption": "a", "type": {"crew": 2147483648}}]})",
+                              "tree[0].type.crew: does not fit"},
+                    BadSource{R"({"tree": [{"caption": "a", "type": {"crew": 2.5}}]})",
+                              "tree[0].type.crew: must be an integer"},
+                    BadSource{R"({"tree": [{"caption": "a", "type": {"length_m": 1e300}}]})",
+                              "tree[0].type.length_m: does not fit"},
+                    BadSource{R"({"tree": [{"caption": "a", "type": {"strips": [[1, 2]]}}]})",
+                              "tree[0].type.strips[0]"},
+                    BadSource{R"({"tree": [{"type": {}}]})", "tree[0]: has no caption"},
+                    BadSource{R"({"tree": {}})", "tree: must be an array"},
+                    BadSource{R"({"tree": [], "templates": {"card": 5}})", "templates.card"},
+                    BadSource{R"({"tree": [)", "not valid JSON"}));
+
+// Deep nesting in the source must not exhaust the stack either.
+TEST(BuildDump, DeeplyNestedSource) {
+    constexpr int kDepth = 20000;
+    std::string s = R"({"tree": [)";
+    for (int i = 0; i < kDepth; ++i)
+        s += R"({"caption": "n", "children": [)";
+    for (int i = 0; i < kDepth; ++i)
+        s += "]}";
+    s += "]}";
+    const SourceDatabase db = ParseSource(s, "");
+    ASSERT_EQ(db.tree.size(), static_cast<std::size_t>(kDepth));
+    EXPECT_EQ(db.tree.back().nParent, kDepth - 2);
+}
+
+} // namespace

@@ -1,0 +1,115 @@
+#include "tools/dbbuilder.h"
+
+#include "data/databasefiles.h"
+#include "data/le.h"
+#include "data/treerecord.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The pool starts with a NUL, so offset 0 is the empty string; equal texts
+// are stored once.
+class CPoolWriter {
+public:
+    CPoolWriter() : m_bytes(1, '\0') {}
+
+    std::int32_t Add(const std::string& s) {
+        if (s.empty())
+            return 0;
+        auto it = m_offsets.find(s);
+        if (it != m_offsets.end())
+            return it->second;
+        if (m_bytes.size() + s.size() + 1 > static_cast<std::size_t>(INT32_MAX))
+            throw CSourceError("the texts do not fit in a string pool of 2 GiB");
+        const auto nOffset = static_cast<std::int32_t>(m_bytes.size());
+        m_bytes += s;
+        m_bytes += '\0';
+        m_offsets.emplace(s, nOffset);
+        return nOffset;
+    }
+
+    const std::string& Bytes() const { return m_bytes; }
+
+private:
+    std::string m_bytes;
+    std::map<std::string, std::int32_t> m_offsets;
+};
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw std::runtime_error(path.string() + ": cannot be written: " + std::strerror(errno));
+}
+
+void AppendInt32(std::string& out, std::int32_t v) {
+    unsigned char b[4];
+    le::PutInt32(b, v);
+    out.append(reinterpret_cast<const char*>(b), 4);
+}
+
+} // namespace
+
+void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir) {
+    std::error_code ec;
+    fs::create_directories(strOutDir, ec);
+    if (ec)
+        throw std::runtime_error(strOutDir + ": cannot be created: " + ec.message());
+
+    CPoolWriter pool;
+    std::string tree;
+    for (const SourceTreeNode& node : db.tree) {
+        AppendInt32(tree, node.nParent);
+        AppendInt32(tree, node.nItem);
+        AppendInt32(tree, pool.Add(node.strCaption));
+    }
+
+    std::string aircraft, strips;
+    std::int32_t nStripRows = 0;
+    for (const SourceType& type : db.types) {
+        AircraftRecord rec = type.record;
+        rec.firm = pool.Add(type.strFirm);
+        rec.country = pool.Add(type.strCountry);
+        rec.text = pool.Add(type.strText);
+        rec.model = pool.Add(type.strModel);
+        rec.name = pool.Add(type.strName);
+        rec.type = pool.Add(type.strType);
+        rec.pictureCount = 0;
+        rec.previewOffset = 0;
+        if (type.strips.size() > static_cast<std::size_t>(INT32_MAX - nStripRows))
+            throw CSourceError("too many strip rows");
+        rec.firstStrip = nStripRows;
+        rec.stripCount = static_cast<std::int32_t>(type.strips.size());
+        for (const StripRecord& row : type.strips)
+            for (std::int32_t v : row.values)
+                AppendInt32(strips, v);
+        nStripRows += rec.stripCount;
+        unsigned char bytes[AircraftRecord::kSize];
+        rec.ToBytes(bytes);
+        aircraft.append(reinterpret_cast<const char*>(bytes), sizeof bytes);
+    }
+
+    const fs::path dir(strOutDir);
+    WriteFile(dir / CDatabaseFiles::kStringsName, pool.Bytes());
+    WriteFile(dir / CDatabaseFiles::kTreeName, tree);
+    WriteFile(dir / CDatabaseFiles::kAircraftName, aircraft);
+    WriteFile(dir / CDatabaseFiles::kStripsName, strips);
+    WriteFile(dir / CDatabaseFiles::kPicturesName, std::string());
+
+    for (auto [pstrFrom, pszTo] :
+         {std::pair{&db.strCardTemplate, CDatabaseFiles::kCardTemplateName},
+          std::pair{&db.strExtraTemplate, CDatabaseFiles::kExtraTemplateName}}) {
+        fs::copy_file(*pstrFrom, dir / pszTo, fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            throw CSourceError(*pstrFrom + ": template cannot be copied: " + ec.message());
+    }
+}

@@ -1,0 +1,196 @@
+#include "tools/dbcheck.h"
+
+#include "data/aircraftrecord.h"
+#include "data/databasefiles.h"
+#include "data/striprecord.h"
+#include "data/treerecord.h"
+#include "mainwnd/typetree.h"
+#include "platform/treectrl.h"
+#include "tools/templatecheck.h"
+
+#include <filesystem>
+#include <map>
+
+namespace {
+
+// Collects findings; a damaged file can hold millions of the same fault, so
+// each kind of finding is listed a bounded number of times and then counted.
+class CReport {
+public:
+    explicit CReport(std::ostream& out) : m_out(out) {}
+    ~CReport() { Flush(); }
+
+    void Add(const std::string& strKind, const std::string& strLine) {
+        ++m_nProblems;
+        if (++m_counts[strKind] <= kMaxPerKind)
+            m_out << strLine << '\n';
+    }
+
+    void Flush() {
+        for (auto& [strKind, nCount] : m_counts)
+            if (nCount > kMaxPerKind) {
+                m_out << "... and " << nCount - kMaxPerKind << " more: " << strKind << '\n';
+                nCount = kMaxPerKind;
+            }
+    }
+
+    std::int64_t m_nProblems = 0;
+
+private:
+    static constexpr std::int64_t kMaxPerKind = 50;
+    std::ostream& m_out;
+    std::map<std::string, std::int64_t> m_counts;
+};
+
+std::string Rec(const char* pszFile, std::int64_t n) {
+    return std::string(pszFile) + ": record " + std::to_string(n) + ": ";
+}
+
+// A missing file is a finding; the checks that need it are skipped.
+bool CheckOpen(CReport& report, const CFile& file, const char* pszName) {
+    if (file.IsOpen())
+        return true;
+    report.Add("missing file", std::string(pszName) + ": missing or cannot be read");
+    return false;
+}
+
+void CheckFragment(CReport& report, const CRecordFile& file, const char* pszName) {
+    const std::uint64_t nLength = file.GetLength();
+    const auto nSize = static_cast<std::uint64_t>(file.m_nRecordSize);
+    if (nLength % nSize != 0)
+        report.Add("trailing fragment", std::string(pszName) + ": trailing fragment of " +
+                                            std::to_string(nLength % nSize) +
+                                            " bytes after record " +
+                                            std::to_string(nLength / nSize - 1) + " (records are " +
+                                            std::to_string(nSize) + " bytes)");
+    if (nLength > static_cast<std::uint64_t>(INT32_MAX))
+        report.Add("too long", std::string(pszName) + ": longer than 2 GiB; records beyond " +
+                                   "byte 2147483647 cannot be read");
+}
+
+void CheckStringRef(CReport& report, const std::string& strWhere, const char* pszField,
+                    std::int32_t nOffset, std::uint64_t nPoolLength) {
+    if (nOffset >= 0 && static_cast<std::uint64_t>(nOffset) < nPoolLength)
+        return;
+    report.Add("string reference outside the pool",
+               strWhere + pszField + " " + std::to_string(nOffset) + " is outside Strings.dat (" +
+                   std::to_string(nPoolLength) + " bytes)");
+}
+
+void CheckTree(CReport& report, CDatabaseFiles& files, std::uint64_t nPoolLength,
+               std::int64_t nTypes, CheckSummary& summary) {
+    CTreeCtrl ctlTree;
+    const std::int32_t nNoPosition = -1;
+    CTypeTree typeTree(ctlTree, files, &nNoPosition);
+    files.m_fileTree.m_nCursor = 0;
+    typeTree.BuildTree(-1, TVI_ROOT);
+    summary.nTreeItems = ctlTree.GetCount();
+
+    const std::int64_t nRecords =
+        std::min<std::int64_t>(files.m_fileTree.GetRecordCount(), std::int64_t{INT32_MAX} / 12);
+    if (summary.nTreeItems < nRecords) {
+        const std::int64_t nFirst = summary.nTreeItems;
+        unsigned char bytes[TreeRecord::kSize];
+        files.m_fileTree.ReadRecord(static_cast<std::int32_t>(nFirst), bytes);
+        const TreeRecord rec = TreeRecord::FromBytes(bytes);
+        const std::string strWhy = nFirst == 0
+                                       ? "the first record must have parent -1"
+                                       : "parent must be -1, record " + std::to_string(nFirst - 1) +
+                                             " or an open ancestor of it";
+        report.Add("tree order", Rec(CDatabaseFiles::kTreeName, nFirst) +
+                                     "out of depth-first order: parent " +
+                                     std::to_string(rec.parent) + ", but " + strWhy +
+                                     "; the viewer leaves out records " + std::to_string(nFirst) +
+                                     " to " + std::to_string(nRecords - 1) + " (" +
+                                     std::to_string(nRecords - nFirst) + " records)");
+    }
+    for (std::int64_t n = 0; n < nRecords; ++n) {
+        unsigned char bytes[TreeRecord::kSize];
+        if (!files.m_fileTree.ReadRecord(static_cast<std::int32_t>(n), bytes))
+            break;
+        const TreeRecord rec = TreeRecord::FromBytes(bytes);
+        const std::string strWhere = Rec(CDatabaseFiles::kTreeName, n);
+        CheckStringRef(report, strWhere, "caption offset", rec.nameOffset, nPoolLength);
+        if (rec.item >= nTypes)
+            report.Add("item data past AircraftItems.dat",
+                       strWhere + "item data " + std::to_string(rec.item) +
+                           " points past AircraftItems.dat (" + std::to_string(nTypes) +
+                           " records)");
+    }
+}
+
+void CheckTypes(CReport& report, CDatabaseFiles& files, std::uint64_t nPoolLength,
+                CheckSummary& summary) {
+    const std::int64_t nStripRows =
+        files.m_fileStrips.IsOpen() ? files.m_fileStrips.GetRecordCount() : 0;
+    for (std::int64_t n = 0; n < summary.nTypes; ++n) {
+        unsigned char bytes[AircraftRecord::kSize];
+        if (!files.m_fileAircraft.ReadRecord(static_cast<std::int32_t>(n), bytes))
+            break;
+        const AircraftRecord rec = AircraftRecord::FromBytes(bytes);
+        const std::string strWhere = Rec(CDatabaseFiles::kAircraftName, n);
+        const std::pair<const char*, std::int32_t> refs[] = {
+            {"firm", rec.firm},   {"country", rec.country}, {"text", rec.text},
+            {"model", rec.model}, {"name", rec.name},       {"type", rec.type}};
+        for (const auto& [pszField, nOffset] : refs)
+            CheckStringRef(report, strWhere, pszField, nOffset, nPoolLength);
+
+        if (rec.stripCount < 0)
+            report.Add("negative strip count", strWhere + "strip row count " +
+                                                   std::to_string(rec.stripCount) + " is negative");
+        else if (rec.stripCount > 0 &&
+                 (rec.firstStrip < 0 || std::int64_t{rec.firstStrip} + rec.stripCount > nStripRows))
+            report.Add("strip rows outside FlightStrips.dat",
+                       strWhere + "strip rows " + std::to_string(rec.firstStrip) + " to " +
+                           std::to_string(std::int64_t{rec.firstStrip} + rec.stripCount - 1) +
+                           " lie outside FlightStrips.dat (" + std::to_string(nStripRows) +
+                           " rows)");
+
+        if (rec.pictureCount < 0 || rec.previewOffset < 0)
+            report.Add("negative picture fields",
+                       strWhere + "picture count " + std::to_string(rec.pictureCount) +
+                           " and preview offset " + std::to_string(rec.previewOffset) +
+                           " must not be negative");
+        else if (rec.pictureCount > 0)
+            summary.nPictures += 1 + std::int64_t{rec.pictureCount};
+    }
+}
+
+} // namespace
+
+CheckSummary CheckDatabase(const std::string& strDir, std::ostream& out) {
+    CheckSummary summary;
+    CReport report(out);
+    CDatabaseFiles files;
+    files.Open(strDir);
+
+    const bool bPool = CheckOpen(report, files.m_fileStrings, CDatabaseFiles::kStringsName);
+    const bool bTree = CheckOpen(report, files.m_fileTree, CDatabaseFiles::kTreeName);
+    const bool bTypes = CheckOpen(report, files.m_fileAircraft, CDatabaseFiles::kAircraftName);
+    CheckOpen(report, files.m_filePictures, CDatabaseFiles::kPicturesName);
+    const bool bStrips = CheckOpen(report, files.m_fileStrips, CDatabaseFiles::kStripsName);
+
+    const std::uint64_t nPoolLength = bPool ? files.m_fileStrings.GetLength() : 0;
+    if (bTree)
+        CheckFragment(report, files.m_fileTree, CDatabaseFiles::kTreeName);
+    if (bTypes) {
+        CheckFragment(report, files.m_fileAircraft, CDatabaseFiles::kAircraftName);
+        summary.nTypes = std::min<std::int64_t>(files.m_fileAircraft.GetRecordCount(),
+                                                std::int64_t{INT32_MAX} / AircraftRecord::kSize);
+    }
+    if (bStrips)
+        CheckFragment(report, files.m_fileStrips, CDatabaseFiles::kStripsName);
+    // Without the pool the viewer cannot caption a single item; the tree
+    // checks need the captions, so they wait for a pool.
+    if (bTree && bPool)
+        CheckTree(report, files, nPoolLength, summary.nTypes, summary);
+    if (bTypes)
+        CheckTypes(report, files, nPoolLength, summary);
+
+    for (const std::string& strProblem : CheckTemplates(strDir))
+        report.Add("template", strProblem);
+
+    report.Flush();
+    summary.nProblems = report.m_nProblems;
+    return summary;
+}

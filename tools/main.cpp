@@ -1,0 +1,113 @@
+// verlumo-db: builds, dumps and checks Verlumo databases. Each subcommand
+// only parses its arguments and calls the tool library.
+#include "data/databasefiles.h"
+#include "platform/cfile.h"
+#include "tools/dbbuilder.h"
+#include "tools/dbcheck.h"
+#include "tools/dbdump.h"
+#include "tools/dbsource.h"
+
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kExitBadInput = 2;
+
+// A database directory must exist and be readable; anything else is a
+// message and exit 2 before any file is touched.
+bool CheckDatabaseDir(const std::string& strDir) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(strDir, ec)) {
+        std::cerr << "verlumo-db: " << strDir << ": no such database directory\n";
+        return false;
+    }
+    if (::access(strDir.c_str(), R_OK | X_OK) != 0) {
+        std::cerr << "verlumo-db: " << strDir << ": directory cannot be read\n";
+        return false;
+    }
+    return true;
+}
+
+int RunBuild(const std::string& strSource, const std::string& strOutDir) {
+    try {
+        BuildDatabase(ReadSourceFile(strSource), strOutDir);
+    } catch (const std::exception& e) {
+        std::cerr << "verlumo-db build: " << e.what() << '\n';
+        return kExitBadInput;
+    }
+    return 0;
+}
+
+int RunDump(const std::string& strDir) {
+    if (!CheckDatabaseDir(strDir))
+        return kExitBadInput;
+    CDatabaseFiles files;
+    files.Open(strDir);
+    try {
+        DumpDatabase(files, std::cout);
+    } catch (const CFileException& e) {
+        std::cout.flush();
+        std::cerr << "verlumo-db dump: " << e.what() << '\n';
+        return kExitBadInput;
+    }
+    return 0;
+}
+
+int RunCheck(const std::string& strDir) {
+    if (!CheckDatabaseDir(strDir))
+        return kExitBadInput;
+    const CheckSummary summary = CheckDatabase(strDir, std::cout);
+    if (summary.nProblems == 0)
+        std::cout << "consistent: ";
+    else
+        std::cout << summary.nProblems << (summary.nProblems == 1 ? " problem" : " problems")
+                  << " found; ";
+    std::cout << summary.nTypes << " types, " << summary.nTreeItems << " tree items, "
+              << summary.nPictures << " pictures\n";
+    return summary.nProblems == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"verlumo-db: builds, dumps and checks Verlumo aircraft type databases.\n"
+                 "A database is a directory with Strings.dat, Tree.dat, AircraftItems.dat,\n"
+                 "FlightStrips.dat, Pictures.dat and the templates \"Static texts.rtf\" and\n"
+                 "\"Static texts add.rtf\". Texts in JSON output are UTF-8."};
+    app.require_subcommand(1);
+
+    std::string strSource, strDir, strOutDir;
+
+    CLI::App* pBuild = app.add_subcommand(
+        "build", "Build a database from a JSON source (see sample/README.md) into DIR");
+    pBuild->add_option("SOURCE", strSource, "source file (JSON, UTF-8)")->required();
+    pBuild->add_option("-o,--output", strOutDir, "database directory to write")->required();
+
+    CLI::App* pDump = app.add_subcommand(
+        "dump", "Print the tree as the viewer builds it and every type record with its texts, "
+                "as JSON");
+    pDump->add_option("DIR", strDir, "database directory")->required();
+
+    CLI::App* pCheck = app.add_subcommand(
+        "check", "Report every inconsistency of a database; exit 0 only when it is consistent");
+    pCheck->add_option("DIR", strDir, "database directory")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int nCode = app.exit(e);
+        return nCode == 0 ? 0 : kExitBadInput;
+    }
+
+    if (pBuild->parsed())
+        return RunBuild(strSource, strOutDir);
+    if (pDump->parsed())
+        return RunDump(strDir);
+    if (pCheck->parsed())
+        return RunCheck(strDir);
+    return kExitBadInput;
+}
