@@ -45,10 +45,8 @@ std::int32_t CDbWriter::AddPicture(const std::string& record) {
 
 void CDbWriter::Write(const std::string& strDir) const {
     const std::pair<const char*, const std::string*> files[] = {
-        {"Strings.dat", &m_pool},
-        {"Tree.dat", &m_tree},
-        {"AircraftItems.dat", &m_aircraft},
-        {"FlightStrips.dat", &m_strips},
+        {"Strings.dat", &m_pool},           {"Tree.dat", &m_tree},
+        {"AircraftItems.dat", &m_aircraft}, {"FlightStrips.dat", &m_strips},
         {"Pictures.dat", &m_pictures},
     };
     for (const auto& [pszName, pBytes] : files) {
