@@ -5,6 +5,9 @@
 #include "data/striprecord.h"
 #include "data/treerecord.h"
 #include "mainwnd/typetree.h"
+#include "pictures/pictureheader.h"
+#include "pictures/pictureseries.h"
+#include "platform/dibsection.h"
 #include "platform/treectrl.h"
 #include "tools/templatecheck.h"
 
@@ -119,6 +122,98 @@ void CheckTree(CReport& report, CDatabaseFiles& files, std::uint64_t nPoolLength
     }
 }
 
+// One picture record at nOffset: a header the viewer can show, a colour table
+// inside the record, a stream that decodes completely and ends exactly where
+// biSizeImage says. Returns the record's length to step on by, 0 when the
+// record cannot be walked past.
+std::uint32_t CheckPictureRecord(CReport& report, CFile& file, std::uint64_t nOffset,
+                                 const std::string& strWhat) {
+    const std::string strWhere = std::string(CDatabaseFiles::kPicturesName) + ": " + strWhat +
+                                 " at offset " + std::to_string(nOffset) + ": ";
+    file.Seek(static_cast<std::int64_t>(nOffset), CFile::begin);
+    unsigned char bytes[kPictureHeaderSize];
+    if (file.Read(bytes, sizeof bytes) != sizeof bytes) {
+        report.Add("picture header", strWhere + "the file ends inside the header");
+        return 0;
+    }
+    const BITMAPINFOHEADER hdr = DecodeBitmapInfoHeader(bytes);
+    const std::uint64_t nTable = ColourTableEntries(hdr) * kColourEntrySize;
+    std::string strBad;
+    if (hdr.biSize != kPictureHeaderSize)
+        strBad = "biSize " + std::to_string(hdr.biSize) + " is not 40";
+    else if (hdr.biPlanes != 1)
+        strBad = "biPlanes " + std::to_string(hdr.biPlanes) + " is not 1";
+    else if (hdr.biCompression != 0)
+        strBad = "biCompression " + std::to_string(hdr.biCompression) + " is not 0";
+    else if (hdr.biBitCount != 1 && hdr.biBitCount != 4 && hdr.biBitCount != 8 &&
+             hdr.biBitCount != 24)
+        strBad = "biBitCount " + std::to_string(hdr.biBitCount) + " is not 1, 4, 8 or 24";
+    else if (hdr.biWidth <= 0 || hdr.biHeight <= 0)
+        strBad = "size " + std::to_string(hdr.biWidth) + " x " + std::to_string(hdr.biHeight) +
+                 " is not positive";
+    else if (kPictureHeaderSize + nTable > hdr.biSizeImage)
+        strBad = "the colour table of " + std::to_string(nTable) +
+                 " bytes does not fit in the record's " + std::to_string(hdr.biSizeImage) +
+                 " bytes (biSizeImage)";
+    if (!strBad.empty()) {
+        report.Add("picture header", strWhere + strBad);
+        return hdr.biSizeImage >= kPictureHeaderSize ? hdr.biSizeImage : 0;
+    }
+    file.Seek(static_cast<std::int64_t>(nOffset), CFile::begin);
+    int nResult = 0;
+    if (!ReadPicture(file, &nResult)) {
+        report.Add("picture header", strWhere + "the picture (" + std::to_string(hdr.biWidth) +
+                                         " x " + std::to_string(hdr.biHeight) + ", " +
+                                         std::to_string(hdr.biBitCount) +
+                                         " bits) cannot be made into a bitmap");
+        return hdr.biSizeImage;
+    }
+    const std::uint64_t nEnd = nOffset + hdr.biSizeImage;
+    if (nResult != 1)
+        report.Add("picture stream", strWhere + "the compressed stream does not decode");
+    else if (file.GetPosition() != nEnd)
+        report.Add("picture stream", strWhere + "the stream ends at offset " +
+                                         std::to_string(file.GetPosition()) +
+                                         ", not at the record's end " + std::to_string(nEnd));
+    return hdr.biSizeImage;
+}
+
+void CheckPictures(CReport& report, CDatabaseFiles& files, std::int64_t n,
+                   const AircraftRecord& rec) {
+    CFile& file = files.m_filePictures;
+    const std::string strType = "type record " + std::to_string(n);
+    const std::uint64_t nLength = file.GetLength();
+    std::uint64_t nOffset = static_cast<std::uint32_t>(rec.previewOffset);
+    if (nOffset >= nLength) {
+        report.Add("picture offset", Rec(CDatabaseFiles::kAircraftName, n) + "preview offset " +
+                                         std::to_string(nOffset) + " lies outside " +
+                                         CDatabaseFiles::kPicturesName + " (" +
+                                         std::to_string(nLength) + " bytes)");
+        return;
+    }
+    file.Seek(static_cast<std::int64_t>(nOffset), CFile::begin);
+    unsigned char bytes[kPictureHeaderSize];
+    if (file.Read(bytes, sizeof bytes) == sizeof bytes &&
+        DecodeBitmapInfoHeader(bytes).biBitCount != 8)
+        report.Add("preview depth", Rec(CDatabaseFiles::kAircraftName, n) + "the preview has " +
+                                        std::to_string(DecodeBitmapInfoHeader(bytes).biBitCount) +
+                                        " bits per pixel; the viewer draws only 8");
+    std::uint32_t nStep = CheckPictureRecord(report, file, nOffset, strType + ", preview");
+    for (std::int32_t k = 1; k <= rec.pictureCount && nStep != 0; ++k) {
+        nOffset += nStep;
+        if (nOffset >= nLength) {
+            report.Add("picture count", Rec(CDatabaseFiles::kAircraftName, n) + "picture count " +
+                                            std::to_string(rec.pictureCount) + ", but " +
+                                            CDatabaseFiles::kPicturesName + " holds only " +
+                                            std::to_string(k - 1) +
+                                            " series records after its preview");
+            return;
+        }
+        nStep =
+            CheckPictureRecord(report, file, nOffset, strType + ", picture " + std::to_string(k));
+    }
+}
+
 void CheckTypes(CReport& report, CDatabaseFiles& files, std::uint64_t nPoolLength,
                 CheckSummary& summary) {
     const std::int64_t nStripRows =
@@ -151,8 +246,11 @@ void CheckTypes(CReport& report, CDatabaseFiles& files, std::uint64_t nPoolLengt
                        strWhere + "picture count " + std::to_string(rec.pictureCount) +
                            " and preview offset " + std::to_string(rec.previewOffset) +
                            " must not be negative");
-        else if (rec.pictureCount > 0)
+        else if (HasPictures(rec)) {
             summary.nPictures += 1 + std::int64_t{rec.pictureCount};
+            if (files.m_filePictures.IsOpen())
+                CheckPictures(report, files, n, rec);
+        }
     }
 }
 

@@ -5,11 +5,14 @@
 #include "tools/dbbuilder.h"
 #include "tools/dbcheck.h"
 #include "tools/dbdump.h"
+#include "tools/dbpictures.h"
 #include "tools/dbsource.h"
+#include "tools/treeposition.h"
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <optional>
 #include <unistd.h>
 
@@ -71,6 +74,34 @@ int RunCheck(const std::string& strDir) {
     return summary.nProblems == 0 ? 0 : 1;
 }
 
+// Opens the database and finds the tree item at a position; prints the
+// message and returns nullopt when either is not there.
+std::optional<std::int32_t> OpenAtPosition(CDatabaseFiles& files, const std::string& strDir,
+                                           std::int32_t nPosition) {
+    if (!CheckDatabaseDir(strDir))
+        return std::nullopt;
+    files.Open(strDir);
+    auto item = ItemDataAtPosition(files, nPosition);
+    if (!item)
+        std::cerr << "verlumo-db: position " << nPosition << " is not in the tree of " << strDir
+                  << '\n';
+    return item;
+}
+
+int RunPictures(const std::string& strDir, std::int32_t nPosition, const std::string& strOutDir) {
+    CDatabaseFiles files;
+    try {
+        const auto item = OpenAtPosition(files, strDir, nPosition);
+        if (!item)
+            return kExitBadInput;
+        ExportPictures(files, *item, strOutDir, std::cerr);
+    } catch (const std::exception& e) {
+        std::cerr << "verlumo-db pictures: " << e.what() << '\n';
+        return kExitBadInput;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -96,6 +127,15 @@ int main(int argc, char** argv) {
         "check", "Report every inconsistency of a database; exit 0 only when it is consistent");
     pCheck->add_option("DIR", strDir, "database directory")->required();
 
+    std::int32_t nPosition = -1;
+    CLI::App* pPictures = app.add_subcommand(
+        "pictures", "Write the pictures of the tree item at POSITION as PNG files: preview.png "
+                    "when the viewer draws a preview, then 1.png ... N.png for the series");
+    pPictures->add_option("DIR", strDir, "database directory")->required();
+    pPictures->add_option("POSITION", nPosition, "pre-order position of the item in the tree")
+        ->required();
+    pPictures->add_option("-o,--output", strOutDir, "directory for the PNG files")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -109,5 +149,7 @@ int main(int argc, char** argv) {
         return RunDump(strDir);
     if (pCheck->parsed())
         return RunCheck(strDir);
+    if (pPictures->parsed())
+        return RunPictures(strDir, nPosition, strOutDir);
     return kExitBadInput;
 }

@@ -1,0 +1,67 @@
+#include "pictures/pictureseries.h"
+
+#include "data/aircraftrecord.h"
+#include "pictures/lzwcodec.h"
+#include "pictures/pictureheader.h"
+#include "platform/dibsection.h"
+
+namespace {
+
+// The 40 header bytes at the file's position; false at the end of the file.
+bool ReadHeaderAt(CFile& file, BITMAPINFOHEADER& hdr) {
+    unsigned char bytes[kPictureHeaderSize];
+    if (file.Read(bytes, sizeof bytes) != sizeof bytes)
+        return false;
+    hdr = DecodeBitmapInfoHeader(bytes);
+    return true;
+}
+
+} // namespace
+
+bool HasPictures(const AircraftRecord& record) {
+    return record.pictureCount >= 1 && record.previewOffset >= 0;
+}
+
+PictureSeries ScanPictures(CFile& file, const AircraftRecord& record) {
+    PictureSeries series;
+    if (!HasPictures(record))
+        return series;
+    file.Seek(record.previewOffset, CFile::begin);
+    BITMAPINFOHEADER hdr;
+    if (!ReadHeaderAt(file, hdr))
+        return series;
+    const std::uint64_t nFirst =
+        std::uint64_t{static_cast<std::uint32_t>(record.previewOffset)} + hdr.biSizeImage;
+    std::uint64_t nPos = nFirst;
+    for (std::int32_t i = 0; i < record.pictureCount; ++i) {
+        // Offsets are kept as 32-bit values; a record beyond that is unreachable.
+        if (nPos > UINT32_MAX)
+            break;
+        file.Seek(static_cast<std::int64_t>(nPos), CFile::begin);
+        if (!ReadHeaderAt(file, hdr))
+            break;
+        series.offsets.push_back(static_cast<std::uint32_t>(nPos));
+        series.nMaxWidth = std::max(series.nMaxWidth, hdr.biWidth);
+        series.nMaxHeight = std::max(series.nMaxHeight, hdr.biHeight);
+        if (hdr.biSizeImage < kPictureHeaderSize)
+            break;
+        nPos += hdr.biSizeImage;
+    }
+    file.Seek(static_cast<std::int64_t>(std::min<std::uint64_t>(nFirst, INT64_MAX)), CFile::begin);
+    return series;
+}
+
+std::unique_ptr<CDibSection> ReadPicture(CFile& file, int* pnResult) {
+    if (pnResult)
+        *pnResult = 0;
+    std::unique_ptr<CBitmapInfo> pBlock;
+    if (ReadPictureHeader(file, pBlock) < 0 || !pBlock)
+        return nullptr;
+    std::unique_ptr<CDibSection> pDib = CDibSection::Create(*pBlock);
+    if (!pDib)
+        return nullptr;
+    const int nResult = DecodePictureBits(file, pDib->GetBits(), pDib->GetSize());
+    if (pnResult)
+        *pnResult = nResult;
+    return pDib;
+}

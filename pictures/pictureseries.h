@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/cfile.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class CDibSection;
+struct AircraftRecord;
+
+// Where a type's pictures lie: the preview record at the type's offset, then
+// as many series records as its picture count, back to back.
+struct PictureSeries {
+    std::vector<std::uint32_t> offsets; // one per series record found
+    std::int32_t nMaxWidth = 0;         // largest biWidth and biHeight of the series
+    std::int32_t nMaxHeight = 0;
+};
+
+// A type has pictures when its count is at least 1 and its preview offset is
+// not negative.
+bool HasPictures(const AircraftRecord& record);
+
+// Reads only headers: from the record after the preview on, each record's
+// header gives the next by biSizeImage. The scan stops at the first header that
+// cannot be read whole, and after a record too short to hold its own header
+// (it would lead back, not on), so a huge count costs at most one header read
+// per record the file can hold. The file is left on the first series record.
+PictureSeries ScanPictures(CFile& file, const AircraftRecord& record);
+
+// Reads and decodes the record at the file's position into a new DIB section;
+// null when the header is unusable or the DIB section refuses it. A stream
+// that fails part-way leaves the rest of the pixels zero (index 0), as the
+// viewer shows it. pnResult receives the decoder's result (1 complete, 0 not).
+std::unique_ptr<CDibSection> ReadPicture(CFile& file, int* pnResult = nullptr);

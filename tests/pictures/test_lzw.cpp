@@ -1,0 +1,452 @@
+#include "pictures/lzwcodec.h"
+#include "pictures/lzwencoder.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+constexpr std::uint32_t kClear = 256;
+constexpr std::uint32_t kEnd = 257;
+constexpr unsigned char kSentinel = 0xCD;
+// Bytes before the stream in the test file, so positions are not from 0.
+constexpr std::size_t kLead = 5;
+
+// Packs codes least significant bit first, each at the width the test gives.
+class CCodeWriter {
+public:
+    CCodeWriter& Put(std::uint32_t nCode, std::uint32_t nBits) {
+        for (std::uint32_t i = 0; i < nBits; ++i) {
+            if (m_nBit == 0)
+                m_bytes.push_back(0);
+            if (nCode >> i & 1)
+                m_bytes.back() |= static_cast<unsigned char>(1u << m_nBit);
+            m_nBit = (m_nBit + 1) % 8;
+        }
+        return *this;
+    }
+    CCodeWriter& Put9(std::initializer_list<std::uint32_t> codes) {
+        for (std::uint32_t nCode : codes)
+            Put(nCode, 9);
+        return *this;
+    }
+    const Bytes& GetBytes() const { return m_bytes; }
+
+private:
+    Bytes m_bytes;
+    std::uint32_t m_nBit = 0;
+};
+
+Bytes Codes9(std::initializer_list<std::uint32_t> codes) {
+    return CCodeWriter().Put9(codes).GetBytes();
+}
+
+Bytes Text(const std::string& str) {
+    return Bytes(str.begin(), str.end());
+}
+
+// A derived codec decodes through the seams, one byte and one code at a time.
+class CSeamCodec : public CLzwCodec {
+public:
+    using CLzwCodec::CLzwCodec;
+};
+
+// Watches the decoder's state each time it reads a code.
+class CSpyCodec : public CLzwCodec {
+public:
+    using CLzwCodec::CLzwCodec;
+
+    std::vector<std::uint32_t> m_widths;    // width of every code read
+    std::vector<std::uint32_t> m_nextCodes; // m_nNextCode at every read
+    LzwEntry m_entry258{0, 0};              // entry 258 at the last read
+
+protected:
+    std::uint32_t ReadCode() override {
+        m_widths.push_back(m_nCodeBits);
+        m_nextCodes.push_back(m_nNextCode);
+        if (m_nNextCode > 258)
+            m_entry258 = m_pEntries[258];
+        return CLzwCodec::ReadCode();
+    }
+};
+
+enum class EPath { fast, seams, spy };
+
+struct CDecoded {
+    int nResult = -1;
+    Bytes output;
+    std::uint64_t nConsumed = 0;          // stream bytes the decoder took
+    bool bOutsideUntouched = true;        // nothing written past the output
+    std::vector<std::uint32_t> widths;    // spy only
+    std::vector<std::uint32_t> nextCodes; // spy only
+    LzwEntry entry258{0, 0};              // spy only
+};
+
+// Decodes a stream that sits at offset kLead of a file, followed by
+// nTrailing bytes 0xFF, into a buffer of nCapacity bytes plus sentinels.
+CDecoded Decode(const Bytes& stream, std::size_t nCapacity, EPath path, std::size_t nTrailing = 3) {
+    CTempDir dir;
+    std::string file(kLead, '\x55');
+    file.append(stream.begin(), stream.end());
+    file.append(nTrailing, '\xFF');
+    dir.WriteFile("s", file);
+    CFile f;
+    EXPECT_TRUE(f.Open(dir.File("s")));
+    f.Seek(kLead, CFile::begin);
+
+    Bytes buf(nCapacity + 64, kSentinel);
+    CDecoded out;
+    std::uint32_t nCount = 0;
+    if (path == EPath::fast) {
+        CLzwCodec codec(&f, buf.data(), nCapacity);
+        out.nResult = codec.Decode();
+        nCount = codec.GetOutCount();
+    } else if (path == EPath::seams) {
+        CSeamCodec codec(&f, buf.data(), nCapacity);
+        out.nResult = codec.Decode();
+        nCount = codec.GetOutCount();
+    } else {
+        CSpyCodec codec(&f, buf.data(), nCapacity);
+        out.nResult = codec.Decode();
+        nCount = codec.GetOutCount();
+        out.widths = codec.m_widths;
+        out.nextCodes = codec.m_nextCodes;
+        out.entry258 = codec.m_entry258;
+    }
+    out.output.assign(buf.begin(), buf.begin() + nCount);
+    for (std::size_t i = nCount; i < buf.size(); ++i)
+        out.bOutsideUntouched = out.bOutsideUntouched && buf[i] == kSentinel;
+    out.nConsumed = f.GetPosition() - kLead;
+    return out;
+}
+
+// Both decoding paths must agree on everything observable.
+void ExpectSamePaths(const Bytes& stream, std::size_t nCapacity, std::size_t nTrailing = 3) {
+    const CDecoded fast = Decode(stream, nCapacity, EPath::fast, nTrailing);
+    const CDecoded seams = Decode(stream, nCapacity, EPath::seams, nTrailing);
+    EXPECT_EQ(fast.nResult, seams.nResult);
+    EXPECT_EQ(fast.output, seams.output);
+    EXPECT_EQ(fast.nConsumed, seams.nConsumed);
+    EXPECT_TRUE(fast.bOutsideUntouched);
+    EXPECT_TRUE(seams.bOutsideUntouched);
+}
+
+// n literals with no neighbouring pair repeated and no byte twice in a row, so
+// a block of them makes one entry per code and never a duplicate pair.
+Bytes DistinctPairLiterals(std::size_t n, unsigned nSeed) {
+    std::vector<bool> used(65536);
+    Bytes out{static_cast<unsigned char>(nSeed)};
+    while (out.size() < n) {
+        const unsigned nPrev = out.back();
+        unsigned b = (nPrev * 5 + 17 + static_cast<unsigned>(out.size())) & 255;
+        int nTries = 0;
+        while (b == nPrev || used[nPrev * 256 + b]) {
+            b = (b + 1) & 255;
+            if (++nTries > 256)
+                throw std::logic_error("no free pair");
+        }
+        used[nPrev * 256 + b] = true;
+        out.push_back(static_cast<unsigned char>(b));
+    }
+    return out;
+}
+
+// Width of the j-th code of a block of literals: entries 258 to 511 are made
+// at 9 bits, 512 to 1023 at 10, 1024 to 2047 at 11 and 2048 to 4095 at 12;
+// code j (from 1) makes entry 257 + j, and the code after entry 511 is wider.
+std::uint32_t LiteralBlockWidth(std::size_t j) {
+    if (j <= 254)
+        return 9;
+    if (j <= 766)
+        return 10;
+    if (j <= 1790)
+        return 11;
+    return 12;
+}
+constexpr std::size_t kFullBlockCodes = 3839; // codes 0 to 3838; 3838 makes 4095
+
+// ---------------------------------------------------------------------------
+// Hand-made streams: every row through both decoding paths.
+
+struct StreamRow {
+    const char* pszName;
+    Bytes stream;
+    std::size_t nCapacity;
+    int nResult;
+    std::string strOutput;
+    std::uint64_t nConsumed;
+    bool bAtFileEnd = false; // the file ends with the stream
+};
+
+class HandMadeStreams : public testing::TestWithParam<StreamRow> {};
+
+TEST_P(HandMadeStreams, DecodeAsTheFormatSays) {
+    const StreamRow& row = GetParam();
+    for (EPath path : {EPath::fast, EPath::seams}) {
+        SCOPED_TRACE(path == EPath::fast ? "fast path" : "seam path");
+        const CDecoded got = Decode(row.stream, row.nCapacity, path, row.bAtFileEnd ? 0 : 3);
+        EXPECT_EQ(got.nResult, row.nResult);
+        EXPECT_EQ(got.output, Text(row.strOutput));
+        EXPECT_EQ(got.nConsumed, row.nConsumed);
+        EXPECT_TRUE(got.bOutsideUntouched);
+    }
+}
+
+std::vector<StreamRow> HandMadeRows() {
+    return {
+        // Code 257 alone, 9 bits least significant first.
+        {"EndCodeAlone", {1, 1}, 16, 1, "", 2},
+        // Codes 65, 258 (the entry being made) and 257.
+        {"LiteralThenNextCode", {0x41, 0x04, 0x06, 0x04}, 16, 1, "AAA", 4},
+        {"NextCodeAfterOtherLiteral", Codes9({65, 66, 259, kEnd}), 16, 1, "ABBB", 5},
+        // A, B, AB (258), ABA (260, being made from AB + A).
+        {"ChainedStrings", Codes9({65, 66, 258, 260, kEnd}), 16, 1, "ABABABA", 6},
+        {"DefinedCodeAfterThreeLiterals", Codes9({65, 66, 67, 259, kEnd}), 16, 1, "ABCBC", 6},
+
+        {"EmptyFile", {}, 16, 1, "", 0, true},
+        {"FileEndsInsideFirstCode", {0x41}, 16, 1, "", 1, true},
+        {"FileEndsInsideSecondCode", {0x41, 0x00}, 16, 1, "A", 2, true},
+        {"FileEndsAfterWholeCodes", Codes9({65, 66, 258}), 16, 1, "ABAB", 4, true},
+
+        {"CodeAboveNextCode", Codes9({65, 259, kEnd}), 16, 0, "A", 3},
+        {"CodeFarAboveNextCode", Codes9({65, 511, kEnd}), 16, 0, "A", 3},
+        {"StartsWithClearCode", Codes9({kClear, 65, kEnd}), 16, 0, "", 2},
+        {"StartsWithMadeCode", Codes9({258, kEnd}), 16, 0, "", 2},
+        {"TwoClearCodesInARow", Codes9({65, kClear, kClear, 66, kEnd}), 16, 0, "A", 4},
+        // The third code makes (65, 65) a second time; its byte is written.
+        {"DuplicatePair", Codes9({65, 65, 65, kEnd}), 16, 0, "AAA", 4},
+        // 258 is made as (65, 65) by the code equal to the next code.
+        {"DuplicateOfEntryMadeByNextCode", Codes9({65, 258, 65, 65, kEnd}), 16, 0, "AAAAA", 5},
+
+        {"ClearMidStreamKeepsBitPosition", Codes9({65, kClear, 66, kEnd}), 16, 1, "AB", 5},
+        // After the clear, 259 is no longer defined.
+        {"ClearForgetsEntries", Codes9({65, 66, kClear, 67, 259, kEnd}), 16, 0, "ABC", 6},
+        // The literal after a clear makes no entry: 258 is then the code
+        // being made (B + B), not (A, B).
+        {"BlockStartMakesNoEntry", Codes9({65, kClear, 66, 258, kEnd}), 16, 1, "ABBB", 6},
+
+        {"OutputFitsExactly", {0x41, 0x04, 0x06, 0x04}, 3, 1, "AAA", 4},
+        {"OverflowInsideNextCodeString", {0x41, 0x04, 0x06, 0x04}, 2, 0, "AA", 3},
+        {"OverflowOnLiteral", Codes9({65, 66, kEnd}), 1, 0, "A", 3},
+        {"OverflowOnFirstLiteral", Codes9({65, kEnd}), 0, 0, "", 2},
+        {"ZeroCapacityEndCodeOnly", {1, 1}, 0, 1, "", 2},
+        {"OverflowInsideDefinedString", Codes9({65, 66, 258, 258, kEnd}), 5, 0, "ABABA", 5},
+        {"OverflowInsideLongNextCodeString", Codes9({65, 66, 258, 260, kEnd}), 5, 0, "ABABA", 5},
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(Decoder, HandMadeStreams, testing::ValuesIn(HandMadeRows()),
+                         [](const auto& info) { return std::string(info.param.pszName); });
+
+// ---------------------------------------------------------------------------
+// Code widths, self-reset and the entries made, watched through the seams.
+
+TEST(DecoderState, CodeEqualToNextCodeMakesEntryFromPreviousCode) {
+    const CDecoded got = Decode({0x41, 0x04, 0x06, 0x04}, 16, EPath::spy);
+    EXPECT_EQ(got.output, Text("AAA"));
+    EXPECT_EQ(got.entry258.suffix, 65u);
+    EXPECT_EQ(got.entry258.prefix, 65u);
+    EXPECT_EQ(got.nextCodes, (std::vector<std::uint32_t>{258, 258, 259}));
+}
+
+TEST(DecoderState, CodeAfterEntry511IsTenBitsWide) {
+    const Bytes lits = DistinctPairLiterals(256, 1);
+    CCodeWriter w;
+    for (std::size_t j = 0; j < lits.size(); ++j)
+        w.Put(lits[j], j < 255 ? 9 : 10);
+    w.Put(kEnd, 10);
+    const CDecoded got = Decode(w.GetBytes(), 4096, EPath::spy);
+    EXPECT_EQ(got.nResult, 1);
+    EXPECT_EQ(got.output, lits);
+    ASSERT_EQ(got.widths.size(), 257u);
+    EXPECT_EQ(got.widths[254], 9u);
+    EXPECT_EQ(got.nextCodes[254], 511u); // the code that makes entry 511
+    EXPECT_EQ(got.widths[255], 10u);
+    EXPECT_EQ(got.nextCodes[255], 512u);
+    ExpectSamePaths(w.GetBytes(), 4096);
+}
+
+// A whole block of literals grows through every width, makes entry 4095 and
+// starts again by itself: the next code is 9 bits and makes no entry, so 258
+// right after it is the code being made (X + X).
+class SelfReset : public testing::TestWithParam<bool> {};
+
+TEST_P(SelfReset, AfterEntry4095NextCodeIsNineBitsAndStartsABlock) {
+    const bool bLastIsNextCode = GetParam();
+    Bytes lits = DistinctPairLiterals(kFullBlockCodes, 7);
+    CCodeWriter w;
+    Bytes expected;
+    for (std::size_t j = 0; j < lits.size(); ++j) {
+        if (j + 1 == lits.size() && bLastIsNextCode) {
+            // Code 4095 while 4095 is the entry being made.
+            w.Put(4095, 12);
+            expected.push_back(lits[j - 1]);
+            expected.push_back(lits[j - 1]);
+        } else {
+            w.Put(lits[j], LiteralBlockWidth(j));
+            expected.push_back(lits[j]);
+        }
+    }
+    const auto x = static_cast<unsigned char>(expected.back() + 1);
+    w.Put(x, 9).Put(258, 9).Put(kEnd, 9);
+    expected.insert(expected.end(), {x, x, x});
+
+    const CDecoded got = Decode(w.GetBytes(), 16384, EPath::spy);
+    EXPECT_EQ(got.nResult, 1);
+    EXPECT_EQ(got.output, expected);
+    ASSERT_EQ(got.widths.size(), kFullBlockCodes + 3);
+    EXPECT_EQ(got.widths[766], 10u);
+    EXPECT_EQ(got.widths[767], 11u);
+    EXPECT_EQ(got.widths[1790], 11u);
+    EXPECT_EQ(got.widths[1791], 12u);
+    EXPECT_EQ(got.widths[3838], 12u);
+    EXPECT_EQ(got.nextCodes[3838], 4095u);
+    EXPECT_EQ(got.widths[3839], 9u);
+    EXPECT_EQ(got.nextCodes[3839], 258u);
+    EXPECT_EQ(got.nextCodes[3840], 258u); // the block's first code made nothing
+    ExpectSamePaths(w.GetBytes(), 16384);
+    ExpectSamePaths(w.GetBytes(), expected.size() - 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Decoder, SelfReset, testing::Bool(),
+                         [](const auto& info) { return info.param ? "Code4095" : "Literal"; });
+
+TEST(DecoderState, ClearCodeAtTenBitsReturnsToNine) {
+    const Bytes lits = DistinctPairLiterals(256, 3);
+    CCodeWriter w;
+    for (std::size_t j = 0; j < lits.size(); ++j)
+        w.Put(lits[j], LiteralBlockWidth(j));
+    w.Put(kClear, 10).Put(65, 9).Put(258, 9).Put(kEnd, 9);
+    Bytes expected = lits;
+    expected.insert(expected.end(), {65, 65, 65});
+
+    const CDecoded got = Decode(w.GetBytes(), 4096, EPath::spy);
+    EXPECT_EQ(got.nResult, 1);
+    EXPECT_EQ(got.output, expected);
+    EXPECT_EQ(got.widths.back(), 9u);
+    EXPECT_EQ(got.widths[256], 10u); // the clear code
+    EXPECT_EQ(got.widths[257], 9u);
+    ExpectSamePaths(w.GetBytes(), 4096);
+}
+
+// ---------------------------------------------------------------------------
+// The encoder: exact streams, then round trips through both decoders.
+
+TEST(Encoder, WritesTheSmallestStreamsBitExactly) {
+    EXPECT_EQ(EncodeLzw({}), (Bytes{1, 1}));
+    EXPECT_EQ(EncodeLzw(Text("A")), (Bytes{0x41, 0x02, 0x02}));
+    EXPECT_EQ(EncodeLzw(Text("AAA")), (Bytes{0x41, 0x04, 0x06, 0x04}));
+    EXPECT_EQ(EncodeLzw(Text("ABABABA")), Codes9({65, 66, 258, 260, kEnd}));
+}
+
+Bytes RandomBytes(std::size_t n, unsigned nSeed, unsigned nAlphabet = 256) {
+    std::mt19937 rng(nSeed);
+    Bytes out(n);
+    for (auto& b : out)
+        b = static_cast<unsigned char>(rng() % nAlphabet);
+    return out;
+}
+
+Bytes Runs(std::size_t n, unsigned nSeed) {
+    std::mt19937 rng(nSeed);
+    Bytes out;
+    while (out.size() < n) {
+        const auto b = static_cast<unsigned char>(rng() % 4);
+        out.insert(out.end(), std::min<std::size_t>(1 + rng() % 300, n - out.size()), b);
+    }
+    return out;
+}
+
+struct RoundTripRow {
+    const char* pszName;
+    Bytes data;
+};
+
+class RoundTrip : public testing::TestWithParam<RoundTripRow> {};
+
+TEST_P(RoundTrip, BothDecodersRestoreTheBytesAndStopAtTheStreamEnd) {
+    const Bytes& data = GetParam().data;
+    const Bytes stream = EncodeLzw(data);
+    for (EPath path : {EPath::fast, EPath::seams}) {
+        SCOPED_TRACE(path == EPath::fast ? "fast path" : "seam path");
+        const CDecoded got = Decode(stream, data.size(), path);
+        EXPECT_EQ(got.nResult, 1);
+        EXPECT_TRUE(got.output == data);
+        // The end code's last bit lies in the stream's last byte.
+        EXPECT_EQ(got.nConsumed, stream.size());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encoder, RoundTrip,
+    testing::Values(RoundTripRow{"Empty", {}}, RoundTripRow{"OneByte", {200}},
+                    RoundTripRow{"TwoEqualBytes", {7, 7}},
+                    RoundTripRow{"AllZeroShort", Bytes(1000, 0)},
+                    // Long enough to make entry 4095 from runs of one byte.
+                    RoundTripRow{"AllZeroPastFirstReset", Bytes(7'500'000, 0)},
+                    RoundTripRow{"RandomCrossesEveryWidth", RandomBytes(3000, 1)},
+                    RoundTripRow{"RandomManyResets", RandomBytes(200'000, 2)},
+                    RoundTripRow{"RandomSmallAlphabet", RandomBytes(300'000, 3, 3)},
+                    RoundTripRow{"Runs", Runs(400'000, 4)},
+                    RoundTripRow{"BlockOfDistinctPairs",
+                                 DistinctPairLiterals(kFullBlockCodes + 5, 9)}),
+    [](const auto& info) { return std::string(info.param.pszName); });
+
+TEST(Encoder, FirstBlockUsesEveryWidthInOrder) {
+    const Bytes data = RandomBytes(20000, 5);
+    const Bytes stream = EncodeLzw(data);
+    const CDecoded got = Decode(stream, data.size(), EPath::spy);
+    ASSERT_EQ(got.nResult, 1);
+    ASSERT_GT(got.widths.size(), kFullBlockCodes + 1);
+    for (std::size_t j = 0; j < kFullBlockCodes; ++j)
+        ASSERT_EQ(got.widths[j], LiteralBlockWidth(j)) << j;
+    EXPECT_EQ(got.widths[kFullBlockCodes], 9u);
+}
+
+// ---------------------------------------------------------------------------
+// Damaged streams: the fast path must fail, stop and write exactly as the
+// seam path does, and never outside the buffer.
+
+TEST(DamagedStreams, FastPathMatchesSeamPath) {
+    std::mt19937 rng(11);
+    const Bytes sources[] = {RandomBytes(6000, 21), Runs(20000, 22), RandomBytes(9000, 23, 5),
+                             Bytes(40000, 9)};
+    for (const Bytes& data : sources) {
+        const Bytes good = EncodeLzw(data);
+        for (int nCase = 0; nCase < 40; ++nCase) {
+            Bytes bad = good;
+            const int nFlips = 1 + static_cast<int>(rng() % 4);
+            for (int i = 0; i < nFlips; ++i)
+                bad[rng() % bad.size()] ^= static_cast<unsigned char>(1u << (rng() % 8));
+            if (nCase % 5 == 0)
+                bad.resize(rng() % bad.size());
+            const std::size_t nCapacity =
+                nCase % 3 == 0 ? data.size() / (1 + rng() % 4) : data.size();
+            SCOPED_TRACE(nCase);
+            ExpectSamePaths(bad, nCapacity, nCase % 5 == 0 ? 0 : 3);
+        }
+    }
+}
+
+TEST(DamagedStreams, RandomBytesNeverWriteOutsideTheBuffer) {
+    std::mt19937 rng(12);
+    for (int nCase = 0; nCase < 200; ++nCase) {
+        Bytes junk = RandomBytes(1 + rng() % 3000, 100 + nCase);
+        // Mostly small codes, so decoding goes on for a while.
+        if (nCase % 2 == 0)
+            for (std::size_t i = 1; i < junk.size(); i += 2)
+                junk[i] &= 0x01;
+        SCOPED_TRACE(nCase);
+        ExpectSamePaths(junk, rng() % 5000);
+    }
+}
+
+} // namespace
