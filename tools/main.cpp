@@ -6,13 +6,13 @@
 #include "tools/dbcheck.h"
 #include "tools/dbdump.h"
 #include "tools/dbpictures.h"
+#include "tools/dbsearch.h"
 #include "tools/dbsource.h"
 #include "tools/treeposition.h"
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
-#include <optional>
 #include <optional>
 #include <unistd.h>
 
@@ -102,6 +102,13 @@ int RunPictures(const std::string& strDir, std::int32_t nPosition, const std::st
     return 0;
 }
 
+int RunSearch(const std::string& strDir, const std::string& strText, bool bWholeWord,
+              std::optional<std::int32_t> nFrom) {
+    if (!CheckDatabaseDir(strDir))
+        return kExitBadInput;
+    return SearchDatabase(strDir, strText, bWholeWord, nFrom, std::cout, std::cerr);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -136,6 +143,22 @@ int main(int argc, char** argv) {
         ->required();
     pPictures->add_option("-o,--output", strOutDir, "directory for the PNG files")->required();
 
+    std::string strText;
+    bool bWholeWord = false;
+    std::int32_t nFrom = -1;
+    CLI::App* pSearch = app.add_subcommand(
+        "search", "Find the next type whose firm, country, model, type or name contains TEXT, as "
+                  "the search dialog does: print its pre-order position (exit 0), or "
+                  "\"Строка не найдена\" (exit 1)");
+    pSearch->add_option("DIR", strDir, "database directory")->required();
+    pSearch->add_option("TEXT", strText, "text to find (UTF-8); an empty text finds nothing")
+        ->required();
+    pSearch->add_flag("--whole-word", bWholeWord, "only a whole word counts");
+    CLI::Option* pFrom = pSearch->add_option(
+        "--from", nFrom,
+        "search from the current item: the item at POSITION is the selected one and is never "
+        "reported (-1: nothing selected); without it the search starts at the first item");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -151,5 +174,8 @@ int main(int argc, char** argv) {
         return RunCheck(strDir);
     if (pPictures->parsed())
         return RunPictures(strDir, nPosition, strOutDir);
+    if (pSearch->parsed())
+        return RunSearch(strDir, strText, bWholeWord,
+                         pFrom->count() ? std::optional<std::int32_t>(nFrom) : std::nullopt);
     return kExitBadInput;
 }

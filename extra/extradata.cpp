@@ -1,0 +1,174 @@
+#include "extra/extradata.h"
+
+#include "data/aircrafttext.h"
+#include "data/databasefiles.h"
+#include "mainwnd/templatemarkers.h"
+#include "mainwnd/valuerules.h"
+#include "platform/cfile.h"
+#include "platform/cp1251.h"
+#include "platform/richeditctrl.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// Colour and character set only: the captions' font and size carry over.
+CCharFormat ValueFormat() {
+    CCharFormat cf;
+    cf.m_dwMask = CFM_COLOR | CFM_CHARSET;
+    cf.m_dwEffects = 0;
+    cf.m_crTextColor = RgbColor(0, 0, 255);
+    cf.m_nCharSet = RUSSIAN_CHARSET;
+    return cf;
+}
+
+void Delete(CRichEditCtrl& ctl, long nStart, long nEnd) {
+    ctl.SetSel(nStart, nEnd);
+    ctl.Clear();
+}
+
+std::string Cp1251(std::string_view strUtf8) {
+    return cp1251::FromUtf8(strUtf8).value_or(std::string(strUtf8));
+}
+
+std::string WarningFor(ETemplateProblem problem, const std::string& strPath) {
+    const std::size_t nSlash = strPath.rfind('/');
+    const std::string strName = nSlash == std::string::npos ? strPath : strPath.substr(nSlash + 1);
+    const std::string strFile = "\"" + Cp1251(strName) + "\"";
+    switch (problem) {
+    case ETemplateProblem::none:
+        break;
+    case ETemplateProblem::cannotOpen:
+        return Cp1251("Не удалось открыть файл ") + strFile +
+               Cp1251(": подписи дополнительных данных не показаны.");
+    case ETemplateProblem::noSpeeds:
+        return Cp1251("В файле ") + strFile + Cp1251(" нет раздела \"Скорости\".");
+    case ETemplateProblem::noSpecs:
+        return Cp1251("В файле ") + strFile + Cp1251(" нет раздела \"ТТХ\".");
+    case ETemplateProblem::noMarkers:
+        return Cp1251("В файле ") + strFile + Cp1251(" нет разделов \"Скорости\" и \"ТТХ\".");
+    case ETemplateProblem::specsFirst:
+        return Cp1251("В файле ") + strFile +
+               Cp1251(" раздел \"ТТХ\" стоит раньше раздела \"Скорости\".");
+    }
+    return {};
+}
+
+template <std::size_t N>
+void WriteValues(CRichEditCtrl& ctl, const CAircraftText& card, const std::array<int, N>& slots) {
+    long nPos = 0;
+    for (int nSlot : slots)
+        nPos = InsertAfterColon(ctl, nPos, card.GetText(nSlot));
+}
+
+} // namespace
+
+ETemplateProblem LoadExtraTemplate(CRichEditCtrl& ctl, EExtraPane pane,
+                                   const std::string& strPath) {
+    CFile file;
+    if (!file.Open(strPath, CFile::modeRead)) {
+        ctl.StreamIn(std::string_view());
+        return ETemplateProblem::cannotOpen;
+    }
+    ctl.StreamInFile(file);
+    file.Close();
+
+    const long nLength = ctl.GetTextLength();
+    const long t = ctl.FindText(0, -1, kSpecsMarker);
+    const long s = ctl.FindText(0, -1, kSpeedsMarker);
+    ETemplateProblem problem = ETemplateProblem::none;
+    if (s < 0 && t < 0)
+        problem = ETemplateProblem::noMarkers;
+    else if (s < 0)
+        problem = ETemplateProblem::noSpeeds;
+    else if (t < 0)
+        problem = ETemplateProblem::noSpecs;
+    else if (t < s)
+        problem = ETemplateProblem::specsFirst;
+
+    // Without these rules a missing marker (-1) would make "select to the
+    // end" mean the whole text, and the speeds cut would start at a
+    // negative offset.
+    const long nSpeeds = s < 0 ? nLength : s;
+    const long nSpecs = std::max(t < 0 ? nLength : t, nSpeeds);
+    switch (pane) {
+    case EExtraPane::strips:
+        Delete(ctl, nSpeeds, nLength);
+        break;
+    case EExtraPane::speeds:
+        Delete(ctl, 0, nSpeeds);
+        Delete(ctl, nSpecs - nSpeeds, ctl.GetTextLength());
+        break;
+    case EExtraPane::specs:
+        Delete(ctl, 0, nSpecs);
+        break;
+    }
+    return problem;
+}
+
+void WriteStripTable(CRichEditCtrl& ctl, const std::vector<StripRecord>& rows) {
+    const std::string& strText = ctl.GetText();
+    const bool bLineEnd =
+        strText.size() >= 2 && strText.compare(strText.size() - 2, 2, "\r\n") == 0;
+    const long nStart = ctl.GetTextLength() - (bLineEnd ? 2 : 0);
+
+    // One insertion of all rows gives what row-by-row insertion gives: every
+    // piece takes the format of the character before it, which is the
+    // section's last character for the first piece and inserted text after.
+    std::string strRows;
+    for (const StripRecord& row : rows) {
+        strRows += "\r\n" + valuerules::Count(row.values[0]);
+        strRows += "\t" + valuerules::Count(row.values[1]);
+        strRows += "\t" + valuerules::Count(row.values[2]);
+    }
+    ctl.SetSel(nStart, nStart);
+    ctl.ReplaceSel(strRows);
+    const long nEnd = nStart + static_cast<long>(strRows.size());
+    ctl.SetSel(nStart, nEnd);
+    ctl.SetSelectionCharFormat(ValueFormat());
+    ctl.SetSel(nEnd, nEnd);
+}
+
+long InsertAfterColon(CRichEditCtrl& ctl, long nStart, std::string_view strValue) {
+    const long nColon = ctl.FindText(nStart, -1, ":");
+    if (nColon < 0)
+        return nStart; // rather than writing at 0, before the section's heading
+    const long c = nColon + 1;
+    std::string strInsert = " ";
+    strInsert += strValue;
+    ctl.SetSel(c, c);
+    ctl.ReplaceSel(strInsert);
+    const long nEnd = c + static_cast<long>(strInsert.size());
+    ctl.SetSel(c, nEnd);
+    ctl.SetSelectionCharFormat(ValueFormat());
+    ctl.SetSel(c, c);
+    return nEnd;
+}
+
+std::string FillExtraPanes(CRichEditCtrl& ctlStrips, CRichEditCtrl& ctlSpeeds,
+                           CRichEditCtrl& ctlSpecs, const CAircraftText& card, CDatabaseFiles& app,
+                           const std::string& strTemplatePath) {
+    ETemplateProblem problem = ETemplateProblem::none;
+    for (auto [pCtl, pane] :
+         {std::pair{&ctlStrips, EExtraPane::strips}, std::pair{&ctlSpeeds, EExtraPane::speeds},
+          std::pair{&ctlSpecs, EExtraPane::specs}}) {
+        const ETemplateProblem found = LoadExtraTemplate(*pCtl, pane, strTemplatePath);
+        if (problem == ETemplateProblem::none)
+            problem = found;
+    }
+
+    std::vector<StripRecord> rows;
+    try {
+        rows = ReadStripRows(app.m_fileStrips, card.m_record);
+    } catch (const CFileException&) {
+        // A strip file that fails to read shows no table rather than none of the dialog.
+    }
+    WriteStripTable(ctlStrips, rows);
+    ctlStrips.SetReadOnly(true);
+    WriteValues(ctlSpeeds, card, kExtraSpeedsSlots);
+    ctlSpeeds.SetReadOnly(true);
+    WriteValues(ctlSpecs, card, kExtraSpecsSlots);
+    ctlSpecs.SetReadOnly(true);
+    return WarningFor(problem, strTemplatePath);
+}

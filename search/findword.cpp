@@ -1,0 +1,71 @@
+#include "search/findword.h"
+
+#include "data/aircrafttext.h"
+#include "platform/cp1251.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+namespace {
+
+bool IsWordChar(char ch) {
+    return ch == '_' || cp1251::IsCharAlphaNumeric(static_cast<unsigned char>(ch));
+}
+
+unsigned char Upper(char ch) {
+    return cp1251::CharUpper(static_cast<unsigned char>(ch));
+}
+
+// The first i at which the upper-cased text equals the pattern. Scanning
+// every start position costs text times pattern length, and both come from
+// outside (a field may be megabytes); Knuth-Morris-Pratt finds the same first
+// position in linear time.
+std::size_t FindFirst(std::string_view strText, std::string_view strPattern) {
+    const std::size_t m = strPattern.size();
+    std::vector<std::size_t> fail(m, 0);
+    for (std::size_t i = 1, k = 0; i < m; ++i) {
+        while (k > 0 && strPattern[i] != strPattern[k])
+            k = fail[k - 1];
+        if (strPattern[i] == strPattern[k])
+            ++k;
+        fail[i] = k;
+    }
+    for (std::size_t i = 0, k = 0; i < strText.size(); ++i) {
+        const auto ch = static_cast<char>(Upper(strText[i]));
+        while (k > 0 && ch != strPattern[k])
+            k = fail[k - 1];
+        if (ch == strPattern[k])
+            ++k;
+        if (k == m)
+            return i + 1 - m;
+    }
+    return std::string_view::npos;
+}
+
+} // namespace
+
+std::int32_t FindWord(std::string_view strText, std::string_view strUpperPattern, bool bWholeWord) {
+    const std::size_t n = strText.size();
+    const std::size_t m = strUpperPattern.size();
+    if (m == 0 || m > n)
+        return -1;
+    const std::size_t i = FindFirst(strText, strUpperPattern);
+    if (i == std::string_view::npos)
+        return -1;
+    if (bWholeWord) {
+        if (i > 0 && IsWordChar(strText[i - 1]))
+            return -1;
+        if (i + m < n && IsWordChar(strText[i + m]))
+            return -1;
+    }
+    // Only "found or not" is ever used; a field past 2 GiB still counts as found.
+    return static_cast<std::int32_t>(std::min<std::size_t>(i, INT32_MAX));
+}
+
+bool MatchesRecord(const CAircraftText& match, std::string_view strUpperPattern, bool bWholeWord) {
+    for (int nSlot = 1; nSlot <= 5; ++nSlot)
+        if (FindWord(match.GetText(nSlot), strUpperPattern, bWholeWord) >= 0)
+            return true;
+    return false;
+}
