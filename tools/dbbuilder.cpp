@@ -3,6 +3,7 @@
 #include "data/databasefiles.h"
 #include "data/le.h"
 #include "data/treerecord.h"
+#include "tools/picturebuild.h"
 
 #include <cerrno>
 #include <cstring>
@@ -73,9 +74,10 @@ void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir) {
         AppendInt32(tree, pool.Add(node.strCaption));
     }
 
-    std::string aircraft, strips;
+    std::string aircraft, strips, pictures;
     std::int32_t nStripRows = 0;
-    for (const SourceType& type : db.types) {
+    for (std::size_t nType = 0; nType < db.types.size(); ++nType) {
+        const SourceType& type = db.types[nType];
         AircraftRecord rec = type.record;
         rec.firm = pool.Add(type.strFirm);
         rec.country = pool.Add(type.strCountry);
@@ -83,8 +85,17 @@ void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir) {
         rec.model = pool.Add(type.strModel);
         rec.name = pool.Add(type.strName);
         rec.type = pool.Add(type.strType);
-        rec.pictureCount = 0;
+        const std::vector<std::string> records =
+            BuildTypePictures(type, "types[" + std::to_string(nType) + "]");
+        rec.pictureCount = records.empty() ? 0 : static_cast<std::int32_t>(records.size()) - 1;
         rec.previewOffset = 0;
+        if (!records.empty()) {
+            if (pictures.size() > static_cast<std::size_t>(INT32_MAX))
+                throw CSourceError("the pictures do not fit in a picture file of 2 GiB");
+            rec.previewOffset = static_cast<std::int32_t>(pictures.size());
+            for (const std::string& record : records)
+                pictures += record;
+        }
         if (type.strips.size() > static_cast<std::size_t>(INT32_MAX - nStripRows))
             throw CSourceError("too many strip rows");
         rec.firstStrip = nStripRows;
@@ -103,7 +114,7 @@ void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir) {
     WriteFile(dir / CDatabaseFiles::kTreeName, tree);
     WriteFile(dir / CDatabaseFiles::kAircraftName, aircraft);
     WriteFile(dir / CDatabaseFiles::kStripsName, strips);
-    WriteFile(dir / CDatabaseFiles::kPicturesName, std::string());
+    WriteFile(dir / CDatabaseFiles::kPicturesName, pictures);
 
     for (auto [pstrFrom, pszTo] :
          {std::pair{&db.strCardTemplate, CDatabaseFiles::kCardTemplateName},

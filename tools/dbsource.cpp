@@ -112,7 +112,31 @@ float ToFloat(const json& value, const std::string& strWhere) {
     return static_cast<float>(d);
 }
 
-SourceType ParseType(const json& obj, const std::string& strWhere) {
+// The series views a source may ask for, by name; the build knows their sizes.
+constexpr const char* kViewNames[] = {"side-large", "side", "top", "front"};
+
+std::vector<std::string> ParseViews(const json& value, const std::string& strWhere) {
+    if (!value.is_array() || value.empty() || value.size() > 4)
+        Fail(strWhere, "must be a list of 1 to 4 views");
+    std::vector<std::string> views;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const std::string strAt = strWhere + "[" + std::to_string(i) + "]";
+        if (!value[i].is_string())
+            Fail(strAt, "must be a view name");
+        const std::string& strView = value[i].get_ref<const std::string&>();
+        bool bKnown = false;
+        for (const char* pszName : kViewNames)
+            bKnown = bKnown || strView == pszName;
+        if (!bKnown)
+            Fail(strAt, "\"" + strView + "\" is not side-large, side, top or front");
+        views.push_back(strView);
+    }
+    return views;
+}
+
+std::string JoinPath(const std::string& strBaseDir, const std::string& strName);
+
+SourceType ParseType(const json& obj, const std::string& strWhere, const std::string& strBaseDir) {
     if (!obj.is_object())
         Fail(strWhere, "must be an object");
     SourceType type;
@@ -133,6 +157,24 @@ SourceType ParseType(const json& obj, const std::string& strWhere) {
             }
             continue;
         }
+        if (key == "picture") {
+            try {
+                type.drawing = ParseDrawing(value, strField);
+            } catch (const std::invalid_argument& e) {
+                throw CSourceError(e.what());
+            }
+            continue;
+        }
+        if (key == "image") {
+            if (!value.is_string() || value.get_ref<const std::string&>().empty())
+                Fail(strField, "must be the name of an image file");
+            type.strImage = JoinPath(strBaseDir, value.get<std::string>());
+            continue;
+        }
+        if (key == "views") {
+            type.views = ParseViews(value, strField);
+            continue;
+        }
         const FieldMapping* pField = nullptr;
         for (const FieldMapping& f : kFields)
             if (key == f.pszKey)
@@ -151,6 +193,10 @@ SourceType ParseType(const json& obj, const std::string& strWhere) {
             break;
         }
     }
+    if (type.drawing && !type.strImage.empty())
+        Fail(strWhere, "names both a picture and an image; give one");
+    if ((type.drawing || !type.strImage.empty()) && type.views.empty())
+        type.views = {"side-large"};
     return type;
 }
 
@@ -222,7 +268,7 @@ SourceDatabase ParseSource(const std::string& strJsonUtf8, const std::string& st
         SourceTreeNode treeNode{p.nParent, -1, ToCp1251(node["caption"], p.strWhere + ".caption")};
         if (node.contains("type")) {
             treeNode.nItem = static_cast<std::int32_t>(db.types.size());
-            db.types.push_back(ParseType(node["type"], p.strWhere + ".type"));
+            db.types.push_back(ParseType(node["type"], p.strWhere + ".type", strBaseDir));
         }
         const auto nSelf = static_cast<std::int32_t>(db.tree.size());
         db.tree.push_back(std::move(treeNode));

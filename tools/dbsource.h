@@ -3,7 +3,10 @@
 #include "data/aircraftrecord.h"
 #include "data/striprecord.h"
 
+#include "tools/aircraftpainter.h"
+
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,6 +23,11 @@ struct SourceType {
     AircraftRecord record{}; // numbers set; string fields and pictures filled by the build
     std::string strFirm, strCountry, strText, strModel, strName, strType;
     std::vector<StripRecord> strips;
+    // The pictures: drawn from parameters, or converted from an image file
+    // (path resolved against the source's folder); neither means none.
+    std::optional<AircraftDrawing> drawing;
+    std::string strImage;
+    std::vector<std::string> views; // the series after the preview, 1 to 4
 };
 
 struct SourceDatabase {

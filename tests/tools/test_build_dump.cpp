@@ -112,15 +112,15 @@ TEST(BuildDump, FieldsLandInTheirSlots) {
     CTempDir dir;
     BuildFromJson(pszSource, dir);
     const json dump = DumpDir(dir.Path());
-    const json& slots = dump["types"][0]["slots"];
-    EXPECT_EQ(slots[0], "Фирма");
-    EXPECT_EQ(slots[6], "37.55");
-    EXPECT_EQ(slots[8], "11.4");
-    EXPECT_EQ(slots[9], "3");
-    EXPECT_EQ(slots[10], "3");
-    EXPECT_EQ(slots[22], "1968");
-    EXPECT_EQ(slots[31], "201.45");
-    EXPECT_EQ(slots[34], "35.0");
+    const json& jSlots = dump["types"][0]["slots"];
+    EXPECT_EQ(jSlots[0], "Фирма");
+    EXPECT_EQ(jSlots[6], "37.55");
+    EXPECT_EQ(jSlots[8], "11.4");
+    EXPECT_EQ(jSlots[9], "3");
+    EXPECT_EQ(jSlots[10], "3");
+    EXPECT_EQ(jSlots[22], "1968");
+    EXPECT_EQ(jSlots[31], "201.45");
+    EXPECT_EQ(jSlots[34], "35.0");
     EXPECT_EQ(dump["types"][0]["strips"], json::parse("[[0,850,0],[11000,900,2500]]"));
     for (const json& s : dump["types"][1]["slots"])
         EXPECT_EQ(s, "-");
