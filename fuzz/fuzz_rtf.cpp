@@ -1,4 +1,6 @@
 // The RTF reader and the pane operations on whatever a template file holds.
+#include "mainwnd/itemcard.h"
+#include "mainwnd/statictext.h"
 #include "platform/richeditctrl.h"
 #include "platform/rtfreader.h"
 
@@ -7,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -27,24 +30,6 @@ void CheckRuns(const CRichTextDocument& doc) {
     Check(nTotal == doc.GetLength());
 }
 
-// The card's way of writing a value behind the next colon.
-long InsertValue(CRichEditCtrl& ctrl, long nStart, std::string_view strValue) {
-    const long c = ctrl.FindText(nStart, -1, ":") + 1;
-    long e = ctrl.FindText(c, -1, "\r\n");
-    if (e < 0)
-        e = ctrl.GetTextLength();
-    ctrl.SetSel(c, e);
-    ctrl.ReplaceSel(" " + std::string(strValue));
-    ctrl.SetSel(c, c + 1 + static_cast<long>(strValue.size()));
-    CCharFormat cf;
-    cf.m_dwMask = CFM_COLOR | CFM_CHARSET;
-    cf.m_crTextColor = RgbColor(0, 0, 255);
-    cf.m_nCharSet = RUSSIAN_CHARSET;
-    ctrl.SetSelectionCharFormat(cf);
-    ctrl.SetSel(c, c);
-    return c + 1 + static_cast<long>(strValue.size());
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
@@ -57,18 +42,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     ctrl.StreamIn(bytes);
     Check(ctrl.GetText() == doc.GetText());
 
-    const long a = ctrl.FindText(0, -1, "\xD2\xD2\xD5");                     // "ТТХ"
-    const long b = ctrl.FindText(0, -1, "\xD1\xEA\xEE\xF0\xEE\xF1\xF2\xE8"); // "Скорости"
-    Check(a < 0 || ctrl.GetText().size() >= static_cast<std::size_t>(a) + 3);
-    ctrl.SetSel(0, a);
-    ctrl.Clear();
-    ctrl.SetSel(b - a, -1);
-    ctrl.Clear();
+    const CStaticTextSections sections = FindStaticTextSections(ctrl);
+    Check(0 <= sections.nSpecs && sections.nSpecs <= sections.nSpeeds &&
+          sections.nSpeeds <= ctrl.GetTextLength());
+    CRichEditCtrl general, speeds;
+    general.StreamIn(bytes);
+    speeds.StreamIn(bytes);
+    CutStaticText(general, ECardPane::general);
+    CutStaticText(ctrl, ECardPane::specs);
+    CutStaticText(speeds, ECardPane::speeds);
+    // The three panes tile the text.
+    Check(general.GetText() + ctrl.GetText() + speeds.GetText() == doc.GetText());
     CheckRuns(ctrl.GetDocument());
 
+    // Two cards in a row, the second replacing what the first wrote.
+    const std::string_view first[] = {"2 450", "", "\xD1\xD1\xD1\xD0", "a\r\nb:c"};
+    const std::string_view second[] = {"1", "\r\n", "", "x"};
     long nPos = 0;
-    for (std::string_view strValue : {"2 450", "", "\xD1\xD1\xD1\xD0"})
-        nPos = InsertValue(ctrl, nPos, strValue);
+    for (std::string_view strValue : first)
+        nPos = CItemCard::InsertValue(ctrl, nPos, strValue);
+    Check(nPos >= 0 && nPos <= ctrl.GetTextLength());
+    nPos = 0;
+    for (std::size_t i = 0; i < std::size(second); ++i)
+        nPos = CItemCard::InsertValue(ctrl, nPos, second[i], first[i]);
     Check(nPos >= 0 && nPos <= ctrl.GetTextLength());
     CheckRuns(ctrl.GetDocument());
 
@@ -82,4 +78,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     ctrl.ReplaceSel("\r\n1\t2\t3");
     CheckRuns(ctrl.GetDocument());
     return 0;
+}
+
+// A caption template as a word processor writes it: font and colour tables,
+// escapes, both markers and a few caption lines.
+std::vector<std::uint8_t> FuzzSeed() {
+    const std::string strSeed =
+        "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset204 Arial;}"
+        "{\\f1\\froman\\fcharset0 Times New Roman;}}{\\colortbl;\\red0\\green0\\blue128;}"
+        "{\\*\\generator Riched20;}\\uc1\\pard\\f0\\fs20{\\b\\'d4\\'e8\\'f0\\'ec\\'e0:}\\par "
+        "{\\cf1\\fs24 \\'d2\\'d2\\'d5}\\par\\u1044?\\'eb\\'e8\\'ed\\'e0:\\tab\\line "
+        "{\\i\\ul \\'d1\\'ea\\'ee\\'f0\\'ee\\'f1\\'f2\\'e8}\\par\\f1 Max\\{\\}\\\\:\\par}";
+    return std::vector<std::uint8_t>(strSeed.begin(), strSeed.end());
 }

@@ -3,9 +3,11 @@
 #include "data/databasefiles.h"
 #include "platform/cfile.h"
 #include "tools/dbbuilder.h"
+#include "tools/dbcard.h"
 #include "tools/dbcheck.h"
 #include "tools/dbdump.h"
 #include "tools/dbpictures.h"
+#include "tools/dbrender.h"
 #include "tools/dbsearch.h"
 #include "tools/dbsource.h"
 #include "tools/treeposition.h"
@@ -109,6 +111,40 @@ int RunSearch(const std::string& strDir, const std::string& strText, bool bWhole
     return SearchDatabase(strDir, strText, bWholeWord, nFrom, std::cout, std::cerr);
 }
 
+int RunCard(const std::string& strDir, std::int32_t nPosition) {
+    CDatabaseFiles files;
+    try {
+        const auto item = OpenAtPosition(files, strDir, nPosition);
+        if (!item)
+            return kExitBadInput;
+        if (!WriteCard(files, strDir, *item, std::cout))
+            std::cerr << "verlumo-db card: "
+                      << CDatabaseFiles::PathIn(strDir, CDatabaseFiles::kCardTemplateName)
+                      << " cannot be opened; the panes are empty, as in the viewer\n";
+    } catch (const CFileException& e) {
+        std::cout.flush();
+        std::cerr << "verlumo-db card: " << e.what() << '\n';
+        return kExitBadInput;
+    }
+    return 0;
+}
+
+int RunRender(const RenderRequest& request, bool bSelect) {
+    if (!CheckDatabaseDir(request.strDir))
+        return kExitBadInput;
+    if (bSelect) {
+        CDatabaseFiles files;
+        try {
+            if (!OpenAtPosition(files, request.strDir, request.nSelect))
+                return kExitBadInput;
+        } catch (const CFileException& e) {
+            std::cerr << "verlumo-db render: " << e.what() << '\n';
+            return kExitBadInput;
+        }
+    }
+    return RenderMainWindow(request);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -159,6 +195,23 @@ int main(int argc, char** argv) {
         "search from the current item: the item at POSITION is the selected one and is never "
         "reported (-1: nothing selected); without it the search starts at the first item");
 
+    CLI::App* pCard = app.add_subcommand(
+        "card", "Print the card panes of the tree item at POSITION as the viewer shows them, "
+                "as JSON (controls 1000, 1003, 1001; texts UTF-8, line ends \\r\\n)");
+    pCard->add_option("DIR", strDir, "database directory")->required();
+    pCard->add_option("POSITION", nPosition, "pre-order position of the item in the tree")
+        ->required();
+
+    // The windows beyond the main dialog come as options of their own here.
+    RenderRequest render;
+    CLI::App* pRender = app.add_subcommand(
+        "render", "Draw the real main window offscreen, with the card of the selected item "
+                  "shown, into a PNG file");
+    pRender->add_option("DIR", render.strDir, "database directory")->required();
+    pRender->add_option("-o,--output", render.strOutput, "PNG file to write")->required();
+    CLI::Option* pSelect = pRender->add_option(
+        "--select", render.nSelect, "pre-order position of the item to select (default: none)");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -177,5 +230,9 @@ int main(int argc, char** argv) {
     if (pSearch->parsed())
         return RunSearch(strDir, strText, bWholeWord,
                          pFrom->count() ? std::optional<std::int32_t>(nFrom) : std::nullopt);
+    if (pCard->parsed())
+        return RunCard(strDir, nPosition);
+    if (pRender->parsed())
+        return RunRender(render, pSelect->count() > 0);
     return kExitBadInput;
 }

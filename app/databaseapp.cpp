@@ -1,0 +1,67 @@
+#include "app/databaseapp.h"
+
+#include "app/singleinstance.h"
+#include "mainwnd/maindialog.h"
+#include "registry/rememberedposition.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QString>
+#include <cstdio>
+
+namespace {
+CDatabaseApp* g_pApp = nullptr;
+} // namespace
+
+CDatabaseApp* AfxGetApp() {
+    return g_pApp;
+}
+
+CDatabaseApp::CDatabaseApp() {
+    m_fileErrors.m_strTitle = kAppName;
+    m_fileErrors.m_sink = [](const std::string& strTitle, const std::string& strText) {
+        if (!qApp || QGuiApplication::platformName() == QLatin1String("offscreen")) {
+            std::fprintf(stderr, "%s: %s\n", strTitle.c_str(), strText.c_str());
+            return;
+        }
+        QMessageBox::warning(QApplication::activeWindow(), QString::fromUtf8(strTitle),
+                             QString::fromUtf8(strText));
+    };
+    g_pApp = this;
+}
+
+CDatabaseApp::~CDatabaseApp() {
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+bool CDatabaseApp::InitInstance(const std::vector<std::string>& args) {
+    // One viewer at a time: a second start ends here, before any file or
+    // the remembered position is touched.
+    CSingleInstance guard;
+    if (!guard.Acquire())
+        return false;
+
+    m_cmdInfo.ParseCommandLine(args);
+
+    // Each file may fail to open; reading it later raises the error
+    // that reaches the user.
+    OpenDataFiles();
+
+    std::int32_t nFirstItem = -1;
+    ReadRememberedPosition(nFirstItem);
+
+    {
+        CMainDialog dlg(&nFirstItem, nullptr, this);
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+        m_pMainWnd = nullptr;
+
+        // On every run past the guard, changed or not.
+        StoreRememberedPosition(nFirstItem);
+        Close();
+    }
+
+    guard.Release();
+    return false;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/richeditctrl.h"
+
+#include <QTextCharFormat>
+#include <QTextEdit>
+
+// The window of a rich edit control: shows the control's document with its
+// character formats (faces by name through fontconfig, sizes from twips,
+// bold, italic, underline, strike-out, colours). Qt never edits the text
+// itself; typing goes to the control, which refuses it while read-only.
+// Changes of the control reach the view through m_onChanged and are drawn
+// once per burst of changes, when the event loop next runs (Refresh draws
+// at once).
+class CRichEditView : public QTextEdit {
+public:
+    explicit CRichEditView(CRichEditCtrl& ctlEdit, QWidget* pParent = nullptr);
+    ~CRichEditView() override;
+
+    CRichEditCtrl& GetRichEditCtrl() { return m_ctlEdit; }
+    // EM_SETREADONLY.
+    void SetReadOnly(bool bReadOnly);
+    // Rebuilds the shown text from the control's document now.
+    void Refresh();
+    bool IsRefreshPending() const { return m_bRefreshPending; }
+
+    // The Qt form of a character format; an automatic colour becomes the
+    // palette's text colour, a format without a face the given default family.
+    static QTextCharFormat ToQtFormat(const CCharFormat& cf, const QPalette& palette,
+                                      const QString& strDefaultFamily);
+
+protected:
+    void keyPressEvent(QKeyEvent* pEvent) override;
+
+private:
+    void ScheduleRefresh();
+
+    CRichEditCtrl& m_ctlEdit;
+    bool m_bRefreshPending = false;
+};
