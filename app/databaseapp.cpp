@@ -1,6 +1,7 @@
 #include "app/databaseapp.h"
 
 #include "app/singleinstance.h"
+#include "app/terminationsignals.h"
 #include "mainwnd/maindialog.h"
 #include "registry/rememberedposition.h"
 
@@ -54,6 +55,18 @@ bool CDatabaseApp::InitInstance(const std::vector<std::string>& args) {
     {
         CMainDialog dlg(&nFirstItem, nullptr, this);
         m_pMainWnd = &dlg;
+        // Ended by the session or Ctrl+C: closed as Esc closes it, so the
+        // position below is still stored.
+        CTerminationSignals termination([&dlg] {
+            // A dialog opened over the main one goes first, as a user would
+            // close it before the window under it.
+            for (int n = 0; n < 16; ++n) {
+                QWidget* pModal = QApplication::activeModalWidget();
+                if (!pModal || pModal == &dlg || !pModal->close())
+                    break;
+            }
+            dlg.close();
+        });
         dlg.DoModal();
         m_pMainWnd = nullptr;
 

@@ -1,11 +1,13 @@
 #include "mainwnd/maindialog.h"
 
 #include "app/databaseapp.h"
+#include "extra/extradatadialog.h"
 #include "mainwnd/previewcontrol.h"
 #include "mainwnd/statictext.h"
 #include "platform/richeditview.h"
 #include "platform/treeview.h"
 #include "res/appicon.h"
+#include "search/searchdialog.h"
 
 #include <QFont>
 #include <QLineEdit>
@@ -315,11 +317,13 @@ void CMainDialog::OnImages() {
 }
 
 void CMainDialog::OnAdditionalData() {
-    // The additional data dialog runs here on the shown card.
+    CExtraDataDialog dlg(m_Card, *m_pApp, m_pApp->m_strDataDir, this);
+    dlg.m_pMessages = &m_pApp->m_fileErrors;
+    dlg.exec();
 }
 
 void CMainDialog::OnSearch() {
-    // The search dialog runs here from m_strSearch.
+    CSearchDialog::RunSearch(this, m_typeTree, m_strSearch, &m_pApp->m_fileErrors, m_pTreeView);
 }
 
 void CMainDialog::OnOK() {

@@ -2,8 +2,10 @@
 
 #include "app/databaseapp.h"
 #include "mainwnd/maindialog.h"
+#include "tools/dbrenderdialogs.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 #include <iostream>
@@ -36,8 +38,20 @@ int RenderMainWindow(const RenderRequest& request) {
         if (dlg.IsTimerPending(dlg.m_nTimerID))
             dlg.SendTimerMessage(dlg.m_nTimerID);
         QApplication::processEvents();
-        const QPixmap pixmap = dlg.grab();
-        if (!pixmap.save(QString::fromStdString(request.strOutput), "PNG")) {
+        QImage image;
+        if (request.bExtra) {
+            image = RenderExtraDataDialog(dlg);
+            if (image.isNull()) {
+                std::cerr << "verlumo-db render: the additional data dialog opens only on a "
+                             "type with a record\n";
+                nExit = 2;
+            }
+        } else if (request.bSearch) {
+            image = RenderSearchDialog(dlg, request.strSearch);
+        } else {
+            image = dlg.grab().toImage();
+        }
+        if (nExit == 0 && !image.save(QString::fromStdString(request.strOutput), "PNG")) {
             std::cerr << "verlumo-db render: cannot write " << request.strOutput << '\n';
             nExit = 2;
         }

@@ -8,11 +8,16 @@ struct RenderRequest {
     std::string strDir;
     std::string strOutput;     // PNG file
     std::int32_t nSelect = -1; // pre-order position of the item to select, -1 for none
+    bool bExtra = false;       // the additional data dialog open over the main window
+    bool bSearch = false;      // the search dialog open over it, with strSearch as the last text
+    std::string strSearch;     // UTF-8
 };
 
 // Draws the real main dialog offscreen on the database in strDir, with the
 // item at nSelect selected and its card shown, and writes it as a PNG.
-// Warnings the viewer would show in a box go to stderr. Returns the exit
-// code: 0, or 2 when the PNG cannot be written. The position must have
+// With bExtra or bSearch the picture is that dialog drawn open over the
+// main window. Warnings the viewer would show in a box go to stderr.
+// Returns the exit code: 0, or 2 when the PNG cannot be written or the
+// additional data dialog cannot open on the selection (no type shown). The position must have
 // been checked against the tree before.
 int RenderMainWindow(const RenderRequest& request);

@@ -2,10 +2,12 @@
 // only parses its arguments and calls the tool library.
 #include "data/databasefiles.h"
 #include "platform/cfile.h"
+#include "platform/cp1251.h"
 #include "tools/dbbuilder.h"
 #include "tools/dbcard.h"
 #include "tools/dbcheck.h"
 #include "tools/dbdump.h"
+#include "tools/dbextra.h"
 #include "tools/dbpictures.h"
 #include "tools/dbrender.h"
 #include "tools/dbsearch.h"
@@ -111,12 +113,26 @@ int RunSearch(const std::string& strDir, const std::string& strText, bool bWhole
     return SearchDatabase(strDir, strText, bWholeWord, nFrom, std::cout, std::cerr);
 }
 
-int RunCard(const std::string& strDir, std::int32_t nPosition) {
+int RunExtraCard(CDatabaseFiles& files, const std::string& strDir, std::int32_t nItem) {
+    if (nItem < 0) {
+        std::cerr << "verlumo-db card: the additional data dialog does not open on a group\n";
+        return kExitBadInput;
+    }
+    const ExtraDataPanes panes = ReadExtraDataPanes(files, strDir, nItem);
+    std::cout << ExtraDataPanesJson(panes) << '\n';
+    if (!panes.strWarning.empty())
+        std::cerr << "verlumo-db card: " << cp1251::ToUtf8(panes.strWarning) << '\n';
+    return 0;
+}
+
+int RunCard(const std::string& strDir, std::int32_t nPosition, bool bExtra) {
     CDatabaseFiles files;
     try {
         const auto item = OpenAtPosition(files, strDir, nPosition);
         if (!item)
             return kExitBadInput;
+        if (bExtra)
+            return RunExtraCard(files, strDir, *item);
         if (!WriteCard(files, strDir, *item, std::cout))
             std::cerr << "verlumo-db card: "
                       << CDatabaseFiles::PathIn(strDir, CDatabaseFiles::kCardTemplateName)
@@ -201,6 +217,10 @@ int main(int argc, char** argv) {
     pCard->add_option("DIR", strDir, "database directory")->required();
     pCard->add_option("POSITION", nPosition, "pre-order position of the item in the tree")
         ->required();
+    bool bExtra = false;
+    pCard->add_flag("--extra", bExtra,
+                    "the additional data dialog's panes instead (controls 1008, 1001, 1003); "
+                    "a group is exit 2");
 
     // The windows beyond the main dialog come as options of their own here.
     RenderRequest render;
@@ -211,6 +231,13 @@ int main(int argc, char** argv) {
     pRender->add_option("-o,--output", render.strOutput, "PNG file to write")->required();
     CLI::Option* pSelect = pRender->add_option(
         "--select", render.nSelect, "pre-order position of the item to select (default: none)");
+    CLI::Option* pExtra = pRender->add_flag(
+        "--extra", render.bExtra,
+        "draw the additional data dialog open on the selected type (a group is exit 2)");
+    CLI::Option* pSearchText = pRender->add_option(
+        "--search", render.strSearch,
+        "draw the search dialog open, TEXT (UTF-8) being the last search; nothing is searched");
+    pExtra->excludes(pSearchText);
 
     try {
         app.parse(argc, argv);
@@ -231,7 +258,8 @@ int main(int argc, char** argv) {
         return RunSearch(strDir, strText, bWholeWord,
                          pFrom->count() ? std::optional<std::int32_t>(nFrom) : std::nullopt);
     if (pCard->parsed())
-        return RunCard(strDir, nPosition);
+        return RunCard(strDir, nPosition, bExtra);
+    render.bSearch = pSearchText->count() > 0;
     if (pRender->parsed())
         return RunRender(render, pSelect->count() > 0);
     return kExitBadInput;

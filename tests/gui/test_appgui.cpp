@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -77,6 +78,35 @@ TEST_F(AppTest, RunReadsAndStoresTheRememberedPosition) {
     CSingleInstance next;
     ASSERT_TRUE(next.Acquire());
     EXPECT_TRUE(next.IsHeld());
+}
+
+TEST_F(AppTest, TerminationSignalsCloseTheWindowAndStoreThePosition) {
+    for (int nSignal : {SIGTERM, SIGINT}) {
+        bool bSearchOpened = false;
+        QTimer::singleShot(0, [&] {
+            auto* pDlg = dynamic_cast<CMainDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(pDlg, nullptr);
+            pDlg->GetTreeView()->SelectItem(pDlg->GetTypeTree().GetItemAtPosition(7));
+            // The signal comes while the search dialog is open over the window.
+            QTimer::singleShot(0, [&, nSignal] {
+                bSearchOpened = QApplication::activeModalWidget() != pDlg;
+                ::raise(nSignal);
+            });
+            QTest::mouseClick(qobject_cast<QPushButton*>(pDlg->GetDlgItem(CMainDialog::IDC_SEARCH)),
+                              Qt::LeftButton);
+        });
+        CDatabaseApp app;
+        app.InitInstance({"verlumo"});
+        EXPECT_TRUE(bSearchOpened);
+        std::int32_t nStored = -1;
+        ReadRememberedPosition(nStored);
+        EXPECT_EQ(nStored, 7) << nSignal;
+        StoreRememberedPosition(0);
+    }
+    // The default actions are back once the window is gone.
+    struct sigaction sa {};
+    ::sigaction(SIGTERM, nullptr, &sa);
+    EXPECT_EQ(sa.sa_handler, SIG_DFL);
 }
 
 TEST_F(AppTest, RunWithNothingSelectedStoresMinusOne) {

@@ -1,4 +1,5 @@
 #include "support/dbwriter.h"
+#include "support/runtool.h"
 #include "support/tempdir.h"
 #include "support/templates.h"
 
@@ -6,28 +7,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
-struct Result {
-    int nExit;
-    std::string strOut;
-    std::string strErr;
-};
-
-// Runs verlumo-db with the arguments (already shell-quoted where needed).
-Result RunTool(const std::string& strArgs) {
-    CTempDir io;
-    const std::string strCommand = std::string("'") + VERLUMO_DB_EXE + "' " + strArgs + " >" +
-                                   io.File("out") + " 2>" + io.File("err") + " </dev/null";
-    const int nStatus = std::system(strCommand.c_str());
-    return {WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1, io.ReadFile("out"), io.ReadFile("err")};
-}
-
-std::string Quote(const std::string& s) {
-    return "'" + s + "'";
-}
+using Result = ToolResult;
 
 TEST(Cli, HelpNamesEveryCommand) {
     const Result r = RunTool("--help");
