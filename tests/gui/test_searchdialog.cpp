@@ -162,6 +162,10 @@ struct CControlRow {
     QRect rcPixels; // dialog units through base units 6 x 13
 };
 
+void PrintTo(const CControlRow& row, std::ostream* pOut) {
+    *pOut << "control " << row.nID;
+}
+
 class SearchDialogLayout : public SearchDialogTest,
                            public testing::WithParamInterface<CControlRow> {};
 
