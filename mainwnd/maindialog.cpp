@@ -2,17 +2,23 @@
 
 #include "app/databaseapp.h"
 #include "extra/extradatadialog.h"
-#include "mainwnd/previewcontrol.h"
 #include "mainwnd/statictext.h"
+#include "pictures/dibimage.h"
+#include "pictures/lzwcodec.h"
+#include "pictures/pictureheader.h"
+#include "pictures/pictureseries.h"
+#include "pictures/previewwnd.h"
 #include "platform/richeditview.h"
 #include "platform/treeview.h"
 #include "res/appicon.h"
 #include "search/searchdialog.h"
 
 #include <QFont>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimerEvent>
 #include <stdexcept>
 
@@ -115,12 +121,15 @@ void CMainDialog::CreateControls() {
 
     // The template's 162 x 101 units come out a pixel or two larger than the
     // picture area; the control is made to hold exactly 240 x 160 inside its border.
-    m_pPreview = new CPreviewControl(this);
+    m_pPreview = new CPreviewWnd(this);
     const QRect rcPreview = MapDialogRect(288, 136, 162, 101);
     place(m_pPreview, IDC_PREVIEW,
-          QRect(rcPreview.topLeft(), QSize(kPreviewWidth + 2 * CPreviewControl::kBorder,
-                                           kPreviewHeight + 2 * CPreviewControl::kBorder)));
+          QRect(rcPreview.topLeft(), QSize(kPreviewWidth + 2 * CPreviewWnd::kBorder,
+                                           kPreviewHeight + 2 * CPreviewWnd::kBorder)));
     m_pPreview->m_onPaintClient = [this](QPainter& painter) { PaintPreview(painter); };
+    m_wndPictures.m_onMessage = [this](const std::function<void()>& handler) {
+        HandleMessage(handler);
+    };
 
     m_pPicturesEdit = new QLineEdit(this);
     place(m_pPicturesEdit, IDC_PICTURES, MapDialogRect(288, 242, 25, 14));
@@ -262,6 +271,9 @@ void CMainDialog::SetPanesReadOnly(bool bReadOnly) {
 }
 
 void CMainDialog::ShowItem(std::int32_t nItem) {
+    // F2 may have opened the viewer before the selection timer fired; it
+    // must not go on with a list that is about to belong to another type.
+    m_wndPictures.ClosePicture();
     m_itemCard.ShowItem(nItem);
     m_nPictures = m_itemCard.m_nPictures;
     m_pImagesButton->setEnabled(m_itemCard.m_bImagesEnabled);
@@ -269,19 +281,36 @@ void CMainDialog::ShowItem(std::int32_t nItem) {
     ShowPreview(nItem);
 }
 
-void CMainDialog::ShowPreview(std::int32_t /*nItem*/) {
-    // The grey area; the type's preview picture is drawn into it once the
-    // picture file can be read.
+void CMainDialog::ShowPreview(std::int32_t nItem) {
+    // Grey first: a read that throws must not leave the last type's picture.
     m_bPreview = false;
     m_pPreview->update();
+    if (nItem < 0 || !HasPictures(m_Card.m_record))
+        return;
+    CFile& file = m_pApp->m_filePictures;
+    file.Seek(m_Card.m_record.previewOffset, CFile::begin);
+    std::unique_ptr<CBitmapInfo> pBlock;
+    if (ReadPictureHeader(file, pBlock) < 0 || !pBlock || pBlock->bmiHeader.biBitCount != 8)
+        return;
+    const auto pDib = CDibSection::Create(*pBlock);
+    if (!pDib)
+        return;
+    DecodePictureBits(file, pDib->GetBits(), pDib->GetSize());
+    QImage image = DibToImage(*pDib);
+    if (image.isNull())
+        return;
+    m_dcMem = std::move(image);
+    m_nPreviewWidth = pBlock->bmiHeader.biWidth;
+    m_nPreviewHeight = pBlock->bmiHeader.biHeight;
+    m_bPreview = true;
 }
 
 void CMainDialog::PaintPreview(QPainter& painter) {
     painter.fillRect(QRect(0, 0, kPreviewWidth, kPreviewHeight), kPreviewGrey);
     if (m_bPreview && !m_dcMem.isNull())
-        painter.drawImage(
-            QPoint((kPreviewWidth - m_nPreviewWidth) / 2, (kPreviewHeight - m_nPreviewHeight) / 2),
-            m_dcMem, QRect(0, 0, m_nPreviewWidth, m_nPreviewHeight));
+        painter.drawImage(QPoint(CentredOffset(kPreviewWidth, m_nPreviewWidth),
+                                 CentredOffset(kPreviewHeight, m_nPreviewHeight)),
+                          m_dcMem, QRect(0, 0, m_nPreviewWidth, m_nPreviewHeight));
 }
 
 void CMainDialog::UpdateData(bool bSaveAndValidate) {
@@ -313,7 +342,49 @@ void CMainDialog::OnKeydownTree(int nVirtKey) {
 }
 
 void CMainDialog::OnImages() {
-    // The picture viewer opens here on the shown card.
+    // Coordinates below are relative to the usable part of the dialog's
+    // screen, which need not start at (0, 0).
+    const QScreen* pScreen = screen();
+    const QRect rcFull = pScreen ? pScreen->availableGeometry() : QRect(0, 0, 640, 480);
+    const int cxFull = rcFull.width();
+    const int cyFull = rcFull.height();
+    QGuiApplication::setOverrideCursor(m_hWaitCursor);
+    struct CCursorBack {
+        ~CCursorBack() { QGuiApplication::restoreOverrideCursor(); }
+    } cursorBack;
+
+    m_Card.m_nCurrentPicture = 0;
+    if (m_Card.m_pictureOffsets.empty()) {
+        ScanPictures();
+        // Nothing of the series could be read: there is nothing to show.
+        if (m_Card.m_pictureOffsets.empty())
+            return;
+        const ViewerSize size = ViewerWindowSize(m_nViewerWidth, m_nViewerHeight,
+                                                 CPictureWnd::kDlgFrame, CPictureWnd::kDlgFrame,
+                                                 m_wndPictures.m_nToolBarHeight, cxFull, cyFull);
+        m_nViewerWidth = size.nWidth;
+        m_nViewerHeight = size.nHeight;
+    }
+    m_pApp->m_filePictures.Seek(m_Card.m_pictureOffsets[0], CFile::begin);
+
+    const QRect rcDialog = frameGeometry().translated(-rcFull.topLeft());
+    m_rcViewer = PlaceViewer({rcDialog.left(), rcDialog.top(), rcDialog.left() + rcDialog.width(),
+                              rcDialog.top() + rcDialog.height()},
+                             {m_nViewerWidth, m_nViewerHeight}, cxFull, cyFull);
+    const QRect rcViewer =
+        QRect(m_rcViewer.left, m_rcViewer.top, m_rcViewer.Width(), m_rcViewer.Height())
+            .translated(rcFull.topLeft());
+    if (!m_wndPictures.CreateEx(this, rcViewer))
+        return;
+    m_wndPictures.FillSolidRect(m_wndPictures.GetClientRect(), kPreviewGrey);
+    m_wndPictures.ShowPicture();
+}
+
+void CMainDialog::ScanPictures() {
+    PictureSeries series = ::ScanPictures(m_pApp->m_filePictures, m_Card.m_record);
+    m_Card.m_pictureOffsets = std::move(series.offsets);
+    m_nViewerWidth = series.nMaxWidth;
+    m_nViewerHeight = series.nMaxHeight;
 }
 
 void CMainDialog::OnAdditionalData() {

@@ -3,6 +3,8 @@
 #include "data/aircrafttext.h"
 #include "mainwnd/itemcard.h"
 #include "mainwnd/typetree.h"
+#include "pictures/picturewnd.h"
+#include "pictures/viewerlayout.h"
 #include "platform/cfile.h"
 #include "platform/richeditctrl.h"
 #include "platform/treectrl.h"
@@ -16,7 +18,7 @@
 #include <string>
 
 class CDatabaseApp;
-class CPreviewControl;
+class CPreviewWnd;
 class CRichEditView;
 class CTreeView;
 class QLineEdit;
@@ -84,6 +86,7 @@ public:
     CDatabaseApp* m_pApp;
     CAircraftText m_Card;
     QCursor m_hWaitCursor;
+    CPictureWnd m_wndPictures{&m_Card};
     QImage m_dcMem; // the preview bitmap, drawn centred when m_bPreview
     int m_nPreviewWidth = 0;
     int m_nPreviewHeight = 0;
@@ -91,6 +94,9 @@ public:
     std::int32_t* m_pFirstItem;
     HTREEITEM m_hSelectedItem = 0;
     bool m_bPreview = false;
+    std::int32_t m_nViewerWidth = 0; // outer size of the picture viewer
+    std::int32_t m_nViewerHeight = 0;
+    ViewerRect m_rcViewer; // its screen placement at the last opening
     std::string m_strSearch;
     CTreeCtrl m_ctlTree;
     CRichEditCtrl m_ctlGeneral;
@@ -113,6 +119,8 @@ protected:
 
     void LoadStaticText(CRichEditCtrl& ctl);
     void ShowPreview(std::int32_t nItem);
+    // The offsets of the shown type's series and its largest picture size.
+    virtual void ScanPictures();
     void PaintPreview(QPainter& painter);
     // DDX for edit 1006: false shows m_nPictures, true reads it back.
     void UpdateData(bool bSaveAndValidate);
@@ -147,7 +155,7 @@ private:
     CRichEditView* m_pGeneralView = nullptr;
     CRichEditView* m_pSpecsView = nullptr;
     CRichEditView* m_pSpeedsView = nullptr;
-    CPreviewControl* m_pPreview = nullptr;
+    CPreviewWnd* m_pPreview = nullptr;
     QLineEdit* m_pPicturesEdit = nullptr;
     QPushButton* m_pAdditionalButton = nullptr;
     QPushButton* m_pImagesButton = nullptr;

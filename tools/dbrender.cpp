@@ -2,14 +2,60 @@
 
 #include "app/databaseapp.h"
 #include "mainwnd/maindialog.h"
+#include "res/picturetoolbar.h"
 #include "tools/dbrenderdialogs.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QString>
 #include <iostream>
 #include <memory>
+
+namespace {
+
+// The picture viewer as "Изображения..." opens it on the shown card, after
+// nPicture - 1 steps forward, drawn over the main window where it stands;
+// where it reaches past the main window the picture grows and stays
+// transparent. A null image, with the message on stderr, when the shown
+// item has no such picture.
+QImage RenderPictureViewer(CMainDialog& dlg, std::int32_t nPicture) {
+    auto* pButton = qobject_cast<QPushButton*>(dlg.GetDlgItem(CMainDialog::IDC_IMAGES));
+    if (!pButton || !pButton->isEnabled()) {
+        std::cerr << "verlumo-db render: the picture viewer opens only on a type with pictures\n";
+        return {};
+    }
+    pButton->click();
+    CPictureWnd& wnd = dlg.m_wndPictures;
+    const std::size_t nCount = dlg.m_Card.m_pictureOffsets.size();
+    if (!wnd.IsWindow() || static_cast<std::size_t>(nPicture) > nCount) {
+        std::cerr << "verlumo-db render: there is no picture " << nPicture
+                  << " in the series of the selected type (" << nCount << " can be shown)\n";
+        wnd.ClosePicture();
+        return {};
+    }
+    for (std::int32_t k = 1; k < nPicture; ++k)
+        wnd.SendCommand(ID_PICTURE_NEXT);
+    QApplication::processEvents();
+    const QImage main = dlg.grab().toImage();
+    const QImage viewer = wnd.grab().toImage();
+    const QRect rcMain(dlg.mapToGlobal(QPoint(0, 0)), main.size());
+    const QRect rcViewer(wnd.mapToGlobal(QPoint(0, 0)), viewer.size());
+    const QRect rcAll = rcMain.united(rcViewer);
+    QImage image(rcAll.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.drawImage(rcMain.topLeft() - rcAll.topLeft(), main);
+        painter.drawImage(rcViewer.topLeft() - rcAll.topLeft(), viewer);
+    }
+    wnd.ClosePicture();
+    return image;
+}
+
+} // namespace
 
 int RenderMainWindow(const RenderRequest& request) {
     // Always offscreen, whatever display the caller has.
@@ -48,6 +94,10 @@ int RenderMainWindow(const RenderRequest& request) {
             }
         } else if (request.bSearch) {
             image = RenderSearchDialog(dlg, request.strSearch);
+        } else if (request.nViewer > 0) {
+            image = RenderPictureViewer(dlg, request.nViewer);
+            if (image.isNull())
+                nExit = 2;
         } else {
             image = dlg.grab().toImage();
         }

@@ -11,13 +11,17 @@ struct RenderRequest {
     bool bExtra = false;       // the additional data dialog open over the main window
     bool bSearch = false;      // the search dialog open over it, with strSearch as the last text
     std::string strSearch;     // UTF-8
+    // The picture viewer open on picture nViewer of the selected type's series
+    // (counted from 1), after nViewer - 1 steps forward; 0 for none.
+    std::int32_t nViewer = 0;
 };
 
 // Draws the real main dialog offscreen on the database in strDir, with the
 // item at nSelect selected and its card shown, and writes it as a PNG.
 // With bExtra or bSearch the picture is that dialog drawn open over the
-// main window. Warnings the viewer would show in a box go to stderr.
-// Returns the exit code: 0, or 2 when the PNG cannot be written or the
-// additional data dialog cannot open on the selection (no type shown). The position must have
-// been checked against the tree before.
+// main window, and so with nViewer the picture viewer. Warnings the viewer
+// would show in a box go to stderr. Returns the exit code: 0, or 2 when the
+// PNG cannot be written, the additional data dialog cannot open on the
+// selection (no type shown) or the selection has no picture nViewer. The
+// position must have been checked against the tree before.
 int RenderMainWindow(const RenderRequest& request);

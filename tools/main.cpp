@@ -17,6 +17,7 @@
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <unistd.h>
 
@@ -238,6 +239,13 @@ int main(int argc, char** argv) {
         "--search", render.strSearch,
         "draw the search dialog open, TEXT (UTF-8) being the last search; nothing is searched");
     pExtra->excludes(pSearchText);
+    CLI::Option* pViewer =
+        pRender
+            ->add_option("--viewer", render.nViewer,
+                         "draw the picture viewer open on picture K (from 1) of the selected "
+                         "type's series; a type without picture K is exit 2")
+            ->check(CLI::Range(1, std::numeric_limits<std::int32_t>::max()));
+    pViewer->excludes(pExtra)->excludes(pSearchText);
 
     try {
         app.parse(argc, argv);

@@ -1,17 +1,17 @@
-#include "mainwnd/previewcontrol.h"
+#include "pictures/previewwnd.h"
 
 #include <QPainter>
 
-CPreviewControl::CPreviewControl(QWidget* pParent) : QWidget(pParent) {
+CPreviewWnd::CPreviewWnd(QWidget* pParent) : QWidget(pParent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
 }
 
-QRect CPreviewControl::ClientRect() const {
+QRect CPreviewWnd::ClientRect() const {
     return rect().adjusted(kBorder, kBorder, -kBorder, -kBorder);
 }
 
-void CPreviewControl::paintEvent(QPaintEvent* /*pEvent*/) {
+void CPreviewWnd::paintEvent(QPaintEvent* /*pEvent*/) {
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QImage>
+
+class CDibSection;
+
+// A DIB section as an image with the top row first, the way the screen
+// shows it: palette depths keep their indices and table (1 bit as Mono,
+// 4 and 8 bits as Indexed8), 24 bits stay blue-green-red. Indices past the
+// table show black. A null image when Qt has no memory for it.
+QImage DibToImage(const CDibSection& dib);
