@@ -1,6 +1,7 @@
 // `verlumo-db card` and `verlumo-db render` end to end through the binary.
 #include "platform/cp1251.h"
 #include "support/dbwriter.h"
+#include "support/runtool.h"
 #include "support/tempdir.h"
 #include "support/templates.h"
 
@@ -10,27 +11,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
-
-struct Result {
-    int nExit;
-    std::string strOut;
-    std::string strErr;
-};
-
-Result RunTool(const std::string& strArgs) {
-    CTempDir io;
-    const std::string strCommand = std::string("'") + VERLUMO_DB_EXE + "' " + strArgs + " >" +
-                                   io.File("out") + " 2>" + io.File("err") + " </dev/null";
-    const int nStatus = std::system(strCommand.c_str());
-    return {WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1, io.ReadFile("out"), io.ReadFile("err")};
-}
-
-std::string Quote(const std::string& s) {
-    return "'" + s + "'";
-}
 
 std::string W(const std::string& strUtf8) {
     return *cp1251::FromUtf8(strUtf8);
@@ -66,7 +48,7 @@ std::vector<std::pair<int, std::string>> Panes(const std::string& strJson) {
 TEST(CardTool, PrintsThePanesAsTheViewerShowsThem) {
     CTempDir dir;
     WriteDb(dir, CardTemplateRtf());
-    const Result r = RunTool("card " + Quote(dir.Path()) + " 1");
+    const ToolResult r = RunTool("card " + Quote(dir.Path()) + " 1");
     ASSERT_EQ(r.nExit, 0) << r.strErr;
     const auto panes = Panes(r.strOut);
     ASSERT_EQ(panes.size(), 3u) << r.strOut;
@@ -82,7 +64,7 @@ TEST(CardTool, PrintsThePanesAsTheViewerShowsThem) {
 TEST(CardTool, GroupShowsCaptionsWithEmptyValues) {
     CTempDir dir;
     WriteDb(dir, CardTemplateRtf());
-    const Result r = RunTool("card " + Quote(dir.Path()) + " 0");
+    const ToolResult r = RunTool("card " + Quote(dir.Path()) + " 0");
     ASSERT_EQ(r.nExit, 0) << r.strErr;
     EXPECT_EQ(Panes(r.strOut)[0].second,
               "Фирма: \r\nСтрана: \r\nМодель: \r\nТип: \r\nНазвание: \r\nГод: \r\n");
@@ -100,7 +82,7 @@ class CardToolTemplates : public testing::TestWithParam<CTemplateRow> {};
 TEST_P(CardToolTemplates, GiveTheSameCard) {
     CTempDir dir;
     WriteDb(dir, GetParam().strRtf);
-    const Result r = RunTool("card " + Quote(dir.Path()) + " 1");
+    const ToolResult r = RunTool("card " + Quote(dir.Path()) + " 1");
     ASSERT_EQ(r.nExit, 0) << r.strErr;
     const auto panes = Panes(r.strOut);
     EXPECT_EQ(panes[0].second, "Фирма: ОКБ Антонова\r\nСтрана: -\r\n");
@@ -155,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CardTool, MissingTemplateGivesEmptyPanesAndAWarning) {
     CTempDir dir;
     WriteDb(dir, "");
-    const Result r = RunTool("card " + Quote(dir.Path()) + " 1");
+    const ToolResult r = RunTool("card " + Quote(dir.Path()) + " 1");
     EXPECT_EQ(r.nExit, 0);
     for (const auto& [nControl, strText] : Panes(r.strOut))
         EXPECT_EQ(strText, "") << nControl;
@@ -168,12 +150,12 @@ TEST(CardTool, BadInputIsExitTwo) {
     for (const std::string& strArgs :
          {std::string("card /nonexistent/verlumo 0"), "card " + Quote(dir.Path()) + " 2",
           "card " + Quote(dir.Path()) + " -1", "card " + Quote(dir.Path())}) {
-        const Result r = RunTool(strArgs);
+        const ToolResult r = RunTool(strArgs);
         EXPECT_EQ(r.nExit, 2) << strArgs;
         EXPECT_EQ(r.strOut, "") << strArgs;
     }
     std::remove(dir.File("Strings.dat").c_str());
-    const Result r = RunTool("card " + Quote(dir.Path()) + " 1");
+    const ToolResult r = RunTool("card " + Quote(dir.Path()) + " 1");
     EXPECT_EQ(r.nExit, 2);
     EXPECT_NE(r.strErr.find("Strings.dat"), std::string::npos) << r.strErr;
 }
@@ -182,7 +164,7 @@ TEST(RenderTool, DrawsTheMainWindowWithTheCard) {
     CTempDir dir;
     WriteDb(dir, CardTemplateRtf());
     CTempDir out;
-    const Result r =
+    const ToolResult r =
         RunTool("render " + Quote(dir.Path()) + " -o " + Quote(out.File("w.png")) + " --select 1");
     ASSERT_EQ(r.nExit, 0) << r.strErr;
     const QImage image(QString::fromStdString(out.File("w.png")));

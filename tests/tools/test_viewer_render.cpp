@@ -3,30 +3,16 @@
 #include "platform/cp1251.h"
 #include "platform/dibsection.h"
 #include "support/dbwriter.h"
+#include "support/runtool.h"
 #include "support/tempdir.h"
 
 #include <QImage>
 #include <QString>
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 namespace {
-
-struct Result {
-    int nExit;
-    std::string strErr;
-};
-
-Result RunTool(const std::string& strArgs) {
-    CTempDir io;
-    const std::string strCommand = std::string("'") + VERLUMO_DB_EXE + "' " + strArgs +
-                                   " >/dev/null 2>" + io.File("err") + " </dev/null";
-    const int nStatus = std::system(strCommand.c_str());
-    return {WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1, io.ReadFile("err")};
-}
 
 // One colour all over, at 8 bits.
 std::string Plain(int nWidth, int nHeight, RGBQUAD colour) {
@@ -74,7 +60,7 @@ int Count(const QImage& image, QRgb rgb) {
 }
 
 TEST_F(ViewerRender, ShowsPictureKOverTheMainWindow) {
-    const Result r = RunTool(Args("--select 1 --viewer 2"));
+    const ToolResult r = RunTool(Args("--select 1 --viewer 2"));
     ASSERT_EQ(r.nExit, 0) << r.strErr;
     const QImage image =
         QImage(QString::fromStdString(m_out.File("v.png"))).convertToFormat(QImage::Format_ARGB32);
@@ -88,7 +74,7 @@ TEST_F(ViewerRender, ShowsPictureKOverTheMainWindow) {
 }
 
 TEST_F(ViewerRender, FirstPictureIsK1) {
-    const Result r = RunTool(Args("--select 1 --viewer 1"));
+    const ToolResult r = RunTool(Args("--select 1 --viewer 1"));
     ASSERT_EQ(r.nExit, 0) << r.strErr;
     const QImage image = QImage(QString::fromStdString(m_out.File("v.png")));
     EXPECT_EQ(Count(image.convertToFormat(QImage::Format_ARGB32), qRgb(0, 200, 0)), 300 * 200);
@@ -103,7 +89,7 @@ struct CBadRow {
 class ViewerRenderRefuses : public ViewerRender, public testing::WithParamInterface<CBadRow> {};
 
 TEST_P(ViewerRenderRefuses, WithExit2AndNoFile) {
-    const Result r = RunTool(Args(GetParam().pszArgs));
+    const ToolResult r = RunTool(Args(GetParam().pszArgs));
     EXPECT_EQ(r.nExit, 2);
     EXPECT_NE(r.strErr.find(GetParam().pszMessage), std::string::npos) << r.strErr;
     EXPECT_FALSE(Written());
