@@ -17,7 +17,7 @@
 
 // Pictures whose every pixel tells where in the picture it lies, so that a
 // pixel check finds the offset, the cut edges and any scaling.
-struct CPictureSpec {
+struct CPicturePattern {
     int nWidth = 0;
     int nHeight = 0;
     int nBitCount = 8;
@@ -25,20 +25,20 @@ struct CPictureSpec {
 
 // The pattern's colour at column x, row y counted from the top. Never the
 // background grey.
-QRgb PatternColour(const CPictureSpec& spec, int x, int y);
+QRgb PatternColour(const CPicturePattern& pattern, int x, int y);
 // The whole picture record (header, colour table, LZW stream).
-std::string PatternRecord(const CPictureSpec& spec);
+std::string PatternRecord(const CPicturePattern& pattern);
 
-struct CTypeSpec {
+struct CTypePictures {
     // nCount: the record's picture count, the series' length by default.
     // strTail: raw bytes behind the type's records.
-    CTypeSpec(std::optional<CPictureSpec> preview_, std::vector<CPictureSpec> series_,
-              std::optional<std::int32_t> nCount_ = std::nullopt, std::string strTail_ = {})
+    CTypePictures(std::optional<CPicturePattern> preview_, std::vector<CPicturePattern> series_,
+                  std::optional<std::int32_t> nCount_ = std::nullopt, std::string strTail_ = {})
         : preview(preview_), series(std::move(series_)), nCount(nCount_),
           strTail(std::move(strTail_)) {}
 
-    std::optional<CPictureSpec> preview; // none: the type's offset is its first series record's
-    std::vector<CPictureSpec> series;
+    std::optional<CPicturePattern> preview; // none: the type's offset is its first series record's
+    std::vector<CPicturePattern> series;
     std::optional<std::int32_t> nCount;
     std::string strTail;
 };
@@ -46,11 +46,12 @@ struct CTypeSpec {
 // Position 0 is the group "Типы"; type i stands at position i + 1 with record i.
 // Returns each type's preview offset.
 std::vector<std::int32_t> WritePictureDatabase(const CTempDir& dir,
-                                               const std::vector<CTypeSpec>& types);
+                                               const std::vector<CTypePictures>& types);
 
-// area shows the pattern of spec with its top left corner at `at` (which may
+// area shows the pattern with its top left corner at `at` (which may
 // lie outside the area), and the grey (194, 194, 194) everywhere else.
-testing::AssertionResult ShowsPattern(const QImage& area, const CPictureSpec& spec, QPoint at);
+testing::AssertionResult ShowsPattern(const QImage& area, const CPicturePattern& pattern,
+                                      QPoint at);
 testing::AssertionResult IsPlainGrey(const QImage& area);
 
 // A main dialog of type TDialog on a database of WritePictureDatabase, with
@@ -68,7 +69,7 @@ protected:
         m_app.Close();
     }
 
-    void Start(const std::vector<CTypeSpec>& types) {
+    void Start(const std::vector<CTypePictures>& types) {
         m_offsets = WritePictureDatabase(m_dir, types);
         m_app.OpenDataFiles();
         m_pDlg = std::make_unique<TDialog>(&m_nFirstItem, nullptr, &m_app);

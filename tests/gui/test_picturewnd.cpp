@@ -57,11 +57,11 @@ protected:
     }
 };
 
-const CPictureSpec kPreview{100, 50};
+const CPicturePattern kPreview{100, 50};
 
 TEST_F(PictureWndTest, OnePictureHasNoWayToStep) {
-    const CPictureSpec picture{60, 40};
-    Start({CTypeSpec{kPreview, {picture}}});
+    const CPicturePattern picture{60, 40};
+    Start({CTypePictures{kPreview, {picture}}});
     ShowCard(1);
     Open();
     ASSERT_TRUE(Wnd().IsWindow());
@@ -78,8 +78,8 @@ TEST_F(PictureWndTest, OnePictureHasNoWayToStep) {
 }
 
 TEST_F(PictureWndTest, ThreePicturesStepByButtonsAndKeys) {
-    const std::vector<CPictureSpec> series = {{60, 40}, {30, 20}, {61, 9}};
-    Start({CTypeSpec{kPreview, series}});
+    const std::vector<CPicturePattern> series = {{60, 40}, {30, 20}, {61, 9}};
+    Start({CTypePictures{kPreview, series}});
     ShowCard(1);
     Open();
     ASSERT_TRUE(Wnd().IsWindow());
@@ -88,9 +88,9 @@ TEST_F(PictureWndTest, ThreePicturesStepByButtonsAndKeys) {
     const auto expectShown = [&](int k, std::pair<bool, bool> arrows) {
         EXPECT_EQ(m_pDlg->m_Card.m_nCurrentPicture, k);
         EXPECT_EQ(Arrows(), arrows) << "picture " << k;
-        const CPictureSpec& spec = series[static_cast<std::size_t>(k)];
-        EXPECT_TRUE(
-            ShowsPattern(PictureArea(), spec, {(61 - spec.nWidth) / 2, (40 - spec.nHeight) / 2}))
+        const CPicturePattern& pattern = series[static_cast<std::size_t>(k)];
+        EXPECT_TRUE(ShowsPattern(PictureArea(), pattern,
+                                 {(61 - pattern.nWidth) / 2, (40 - pattern.nHeight) / 2}))
             << "picture " << k;
     };
     expectShown(0, {false, true});
@@ -111,8 +111,8 @@ TEST_F(PictureWndTest, ThreePicturesStepByButtonsAndKeys) {
 }
 
 TEST_F(PictureWndTest, LargestPictureSetsTheSizeAndEachIsCentredBelowTheBand) {
-    const CPictureSpec small{320, 200}, large{640, 480};
-    Start({CTypeSpec{kPreview, {small, large}}});
+    const CPicturePattern small{320, 200}, large{640, 480};
+    Start({CTypePictures{kPreview, {small, large}}});
     ShowCard(1);
     Open();
     ASSERT_TRUE(Wnd().IsWindow());
@@ -128,8 +128,8 @@ TEST_F(PictureWndTest, LargestPictureSetsTheSizeAndEachIsCentredBelowTheBand) {
 }
 
 TEST_F(PictureWndTest, SecondOpeningKeepsTheListAndTheSize) {
-    const std::vector<CPictureSpec> series = {{40, 30}, {80, 20}};
-    Start({CTypeSpec{kPreview, series}});
+    const std::vector<CPicturePattern> series = {{40, 30}, {80, 20}};
+    Start({CTypePictures{kPreview, series}});
     ShowCard(1);
     Open();
     const QSize size = Wnd().size();
@@ -156,7 +156,7 @@ enum class ECloseBy { escape, pictureClick, exitButton, focusLoss, closeEvent };
 class PictureWndClosing : public PictureWndTest, public testing::WithParamInterface<ECloseBy> {};
 
 TEST_P(PictureWndClosing, ClosesAndLeavesTheListForNextTime) {
-    Start({CTypeSpec{kPreview, {{200, 100}, {20, 10}}}});
+    Start({CTypePictures{kPreview, {{200, 100}, {20, 10}}}});
     ShowCard(1);
     Open();
     ASSERT_TRUE(Wnd().IsWindow());
@@ -194,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, PictureWndClosing,
                                          ECloseBy::closeEvent));
 
 TEST_F(PictureWndTest, ClicksOffThePictureDoNotClose) {
-    Start({CTypeSpec{kPreview, {{200, 100}, {20, 10}}}});
+    Start({CTypePictures{kPreview, {{200, 100}, {20, 10}}}});
     ShowCard(1);
     Open();
     QWidget* pClient = Wnd().GetClientWindow();
@@ -212,7 +212,7 @@ TEST_F(PictureWndTest, ClicksOffThePictureDoNotClose) {
 }
 
 TEST_F(PictureWndTest, ToolBarHasTheFourItemsWithoutTips) {
-    Start({CTypeSpec{kPreview, {{200, 100}}}});
+    Start({CTypePictures{kPreview, {{200, 100}}}});
     ShowCard(1);
     Open();
     const QList<QAction*> actions = Wnd().m_pToolBar->actions();
@@ -249,7 +249,7 @@ TEST_F(PictureWndTest, ToolBarHasTheFourItemsWithoutTips) {
 // F2 on a new selection opens the viewer on the card still shown; the timer
 // then shows the new card and must take the viewer away first.
 TEST_F(PictureWndTest, ShowingAnotherCardClosesTheViewer) {
-    Start({CTypeSpec{kPreview, {{40, 30}, {40, 30}}}, CTypeSpec{kPreview, {{90, 10}}}});
+    Start({CTypePictures{kPreview, {{40, 30}, {40, 30}}}, CTypePictures{kPreview, {{90, 10}}}});
     ShowCard(1);
     Select(2);
     Open();
@@ -267,7 +267,7 @@ TEST_F(PictureWndTest, ShowingAnotherCardClosesTheViewer) {
 // Each type stands last in its file, so what follows its records is the end.
 struct CShortSeriesRow {
     const char* pszName;
-    CTypeSpec type;
+    CTypePictures type;
     std::size_t nFound;
 };
 
@@ -304,17 +304,18 @@ TEST_P(PictureWndShortSeries, HoldsOnlyTheRecordsThatAreThere) {
 INSTANTIATE_TEST_SUITE_P(
     Files, PictureWndShortSeries,
     testing::Values(
-        CShortSeriesRow{"CountOfAMillion", CTypeSpec{kPreview, {{40, 30}, {50, 20}}, 1000000}, 2},
-        CShortSeriesRow{"HeaderCutShort", CTypeSpec{kPreview, {{40, 30}}, 3, CutRecord(39)}, 1},
+        CShortSeriesRow{"CountOfAMillion", CTypePictures{kPreview, {{40, 30}, {50, 20}}, 1000000},
+                        2},
+        CShortSeriesRow{"HeaderCutShort", CTypePictures{kPreview, {{40, 30}}, 3, CutRecord(39)}, 1},
         // A whole header is enough to count; the stream then ends early.
-        CShortSeriesRow{"StreamCutShort", CTypeSpec{kPreview, {{40, 30}}, 3, CutRecord(60)}, 2},
-        CShortSeriesRow{"NothingBehindThePreview", CTypeSpec{kPreview, {}, 2}, 0}),
+        CShortSeriesRow{"StreamCutShort", CTypePictures{kPreview, {{40, 30}}, 3, CutRecord(60)}, 2},
+        CShortSeriesRow{"NothingBehindThePreview", CTypePictures{kPreview, {}, 2}, 0}),
     [](const testing::TestParamInfo<CShortSeriesRow>& info) { return info.param.pszName; });
 
 TEST_F(PictureWndTest, SeriesStartsBehindAPreviewThatIsNotShown) {
-    const CPictureSpec preview{100, 50, 24};
-    const CPictureSpec picture{30, 20};
-    Start({CTypeSpec{preview, {picture}}});
+    const CPicturePattern preview{100, 50, 24};
+    const CPicturePattern picture{30, 20};
+    Start({CTypePictures{preview, {picture}}});
     ShowCard(1);
     ASSERT_FALSE(m_pDlg->m_bPreview);
     Open();
@@ -327,12 +328,12 @@ TEST_F(PictureWndTest, SeriesStartsBehindAPreviewThatIsNotShown) {
 TEST_F(PictureWndTest, EveryDepthTheDecoderTakesIsShown) {
     std::string strBad = PatternRecord({40, 30});
     strBad[12] = 2; // biPlanes
-    const std::vector<CPictureSpec> series = {{40, 30, 1}, {40, 30, 4}, {40, 30, 24}};
-    Start({CTypeSpec{kPreview, series, 4, strBad}});
+    const std::vector<CPicturePattern> series = {{40, 30, 1}, {40, 30, 4}, {40, 30, 24}};
+    Start({CTypePictures{kPreview, series, 4, strBad}});
     ShowCard(1);
     Open();
-    for (const CPictureSpec& spec : series) {
-        EXPECT_TRUE(ShowsPattern(PictureArea(), spec, {0, 0})) << spec.nBitCount;
+    for (const CPicturePattern& pattern : series) {
+        EXPECT_TRUE(ShowsPattern(PictureArea(), pattern, {0, 0})) << pattern.nBitCount;
         Key(Qt::Key_Right);
     }
     // A record the DIB section refuses leaves the area grey.
@@ -341,7 +342,7 @@ TEST_F(PictureWndTest, EveryDepthTheDecoderTakesIsShown) {
 }
 
 TEST_F(PictureWndTest, ReadErrorIsReportedAtTheMessageBoundary) {
-    Start({CTypeSpec{kPreview, {{40, 30}, {40, 30}}}});
+    Start({CTypePictures{kPreview, {{40, 30}, {40, 30}}}});
     ShowCard(1);
     Open();
     m_app.m_filePictures.Close();

@@ -22,7 +22,7 @@ protected:
 };
 
 struct CPlacementRow {
-    CPictureSpec preview;
+    CPicturePattern preview;
     QPoint at;
 };
 
@@ -33,8 +33,8 @@ void PrintTo(const CPlacementRow& row, std::ostream* pOut) {
 class PreviewPlacement : public PreviewTest, public testing::WithParamInterface<CPlacementRow> {};
 
 TEST_P(PreviewPlacement, CentredUnscaledAndCutOnBothSides) {
-    const CPictureSpec& preview = GetParam().preview;
-    Start({CTypeSpec{preview, {{20, 10}}}});
+    const CPicturePattern& preview = GetParam().preview;
+    Start({CTypePictures{preview, {{20, 10}}}});
     ShowCard(1);
     EXPECT_TRUE(m_pDlg->m_bPreview);
     EXPECT_TRUE(ShowsPattern(Area(), preview, GetParam().at));
@@ -49,8 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CPlacementRow{{300, 165}, {-30, -2}}));
 
 TEST_F(PreviewTest, RepaintsNeedNoFile) {
-    const CPictureSpec preview{100, 50};
-    Start({CTypeSpec{preview, {{20, 10}}}});
+    const CPicturePattern preview{100, 50};
+    Start({CTypePictures{preview, {{20, 10}}}});
     ShowCard(1);
     // Any read now would raise, and be reported.
     m_app.m_filePictures.Close();
@@ -66,11 +66,11 @@ TEST_F(PreviewTest, RepaintsNeedNoFile) {
 
 // Each row follows a type with a preview, so the grey must replace a picture.
 TEST_F(PreviewTest, NothingButGreyWhereNoPreviewIsDue) {
-    Start({CTypeSpec{CPictureSpec{100, 50}, {{20, 10}}},
+    Start({CTypePictures{CPicturePattern{100, 50}, {{20, 10}}},
            // A preview record stands at the offset, but the count says none.
-           CTypeSpec{CPictureSpec{100, 50}, {}, 0},
-           CTypeSpec{CPictureSpec{100, 50, 24}, {{20, 10}}},
-           CTypeSpec{CPictureSpec{100, 50, 4}, {{20, 10}}}});
+           CTypePictures{CPicturePattern{100, 50}, {}, 0},
+           CTypePictures{CPicturePattern{100, 50, 24}, {{20, 10}}},
+           CTypePictures{CPicturePattern{100, 50, 4}, {{20, 10}}}});
     for (const std::int32_t nPosition : {2, 0, 3}) {
         ShowCard(1);
         ASSERT_TRUE(m_pDlg->m_bPreview);
@@ -93,8 +93,9 @@ TEST_F(PreviewTest, UnusableRecordsLeaveTheAreaGrey) {
     strZeroWide[5] = 0;
     std::string strCut = PatternRecord({100, 50});
     strCut.resize(30);
-    Start({CTypeSpec{CPictureSpec{100, 50}, {}, 1}, CTypeSpec{std::nullopt, {}, 1, strZeroWide},
-           CTypeSpec{std::nullopt, {}, 1, strCut}});
+    Start({CTypePictures{CPicturePattern{100, 50}, {}, 1},
+           CTypePictures{std::nullopt, {}, 1, strZeroWide},
+           CTypePictures{std::nullopt, {}, 1, strCut}});
     for (const std::int32_t nPosition : {2, 3}) {
         ShowCard(1);
         ShowCard(nPosition);
