@@ -10,11 +10,11 @@
 #include "pictures/previewwnd.h"
 #include "platform/richeditview.h"
 #include "platform/treeview.h"
+#include "platform/waitcursor.h"
 #include "res/appicon.h"
 #include "search/searchdialog.h"
 
 #include <QFont>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -348,10 +348,7 @@ void CMainDialog::OnImages() {
     const QRect rcFull = pScreen ? pScreen->availableGeometry() : QRect(0, 0, 640, 480);
     const int cxFull = rcFull.width();
     const int cyFull = rcFull.height();
-    QGuiApplication::setOverrideCursor(m_hWaitCursor);
-    struct CCursorBack {
-        ~CCursorBack() { QGuiApplication::restoreOverrideCursor(); }
-    } cursorBack;
+    const CWaitCursor wait(m_hWaitCursor);
 
     m_Card.m_nCurrentPicture = 0;
     if (m_Card.m_pictureOffsets.empty()) {

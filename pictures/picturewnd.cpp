@@ -3,18 +3,17 @@
 #include "data/aircrafttext.h"
 #include "data/databasefiles.h"
 #include "pictures/dibimage.h"
-#include "pictures/lzwcodec.h"
-#include "pictures/pictureheader.h"
+#include "pictures/pictureseries.h"
 #include "pictures/viewerlayout.h"
 #include "platform/cfile.h"
 #include "platform/dibsection.h"
 #include "platform/treeview.h"
+#include "platform/waitcursor.h"
 #include "res/picturetoolbar.h"
 #include "res/toolbarbitmap.h"
 
 #include <QAction>
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -42,15 +41,6 @@ protected:
 
 private:
     const QImage& m_image;
-};
-
-// SetCursor for the span of a read; a read that throws restores it too.
-class CCursorSpan {
-public:
-    explicit CCursorSpan(const QCursor& cursor) { QGuiApplication::setOverrideCursor(cursor); }
-    ~CCursorSpan() { QGuiApplication::restoreOverrideCursor(); }
-    CCursorSpan(const CCursorSpan&) = delete;
-    CCursorSpan& operator=(const CCursorSpan&) = delete;
 };
 
 // The raised frame of WS_DLGFRAME: light and white outside-in at the top and
@@ -169,16 +159,10 @@ void CPictureWnd::ShowPicture() {
         return;
     QImage picture;
     {
-        const CCursorSpan wait(m_hWaitCursor);
-        CFile& file = m_pApp->m_filePictures;
-        std::unique_ptr<CBitmapInfo> pBlock;
-        if (ReadPictureHeader(file, pBlock) >= 0 && pBlock) {
-            // A header the DIB section refuses shows nothing: the area stays grey.
-            if (const auto pDib = CDibSection::Create(*pBlock)) {
-                DecodePictureBits(file, pDib->GetBits(), pDib->GetSize());
-                picture = DibToImage(*pDib);
-            }
-        }
+        const CWaitCursor wait(m_hWaitCursor);
+        // A header the DIB section refuses shows nothing: the area stays grey.
+        if (const auto pDib = ReadPicture(m_pApp->m_filePictures))
+            picture = DibToImage(*pDib);
     }
     QRect rc = GetClientRect();
     rc.setTop(m_nToolBarHeight);

@@ -4,11 +4,10 @@
 #include "platform/cp1251.h"
 #include "platform/dialogtemplate.h"
 #include "platform/treeview.h"
+#include "platform/waitcursor.h"
 #include "search/searchwalk.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,15 +20,6 @@ namespace {
 QString Id(int nID) {
     return QString::number(nID);
 }
-
-// The wait cursor for the length of a scope, as MFC's CWaitCursor.
-class CWaitCursor {
-public:
-    CWaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
 
 } // namespace
 
