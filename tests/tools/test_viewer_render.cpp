@@ -42,7 +42,8 @@ protected:
         db.Write(m_dir.Path());
     }
     std::string Args(const std::string& strRest) {
-        return "render '" + m_dir.Path() + "' -o '" + m_out.File("v.png") + "' " + strRest;
+        return "render " + Quote(m_dir.Path()) + " -o " + Quote(m_out.File("v.png")) + " " +
+               strRest;
     }
     bool Written() {
         struct stat st;
