@@ -56,8 +56,7 @@ void BM_BuildTree(benchmark::State& state) {
         CTreeCtrl ctl;
         const std::int32_t nFirst = nItems - 1;
         CTypeTree tree(ctl, files, &nFirst);
-        files.m_fileTree.m_nCursor = 0;
-        tree.BuildTree(-1, TVI_ROOT);
+        tree.Build();
         nCount = ctl.GetCount();
         benchmark::DoNotOptimize(tree.m_hSelectedItem);
     }

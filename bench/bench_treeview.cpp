@@ -1,8 +1,8 @@
 // The tree control's Qt view with a million items: filling the store,
 // building and showing the view, selecting a deep item, paging to the end.
 // Memory is the heap the step leaves allocated (mallinfo2), in MB.
+#include "platform/qt/treeview.h"
 #include "platform/treectrl.h"
-#include "platform/treeview.h"
 
 #include <QApplication>
 #include <QScrollBar>

@@ -1,7 +1,7 @@
 #include "data/aircrafttext.h"
 
 #include "data/databasefiles.h"
-#include "mainwnd/valuerules.h"
+#include "data/valuerules.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include "data/aircrafttext.h"
 #include "data/databasefiles.h"
-#include "mainwnd/templatemarkers.h"
-#include "mainwnd/valuerules.h"
-#include "platform/cfile.h"
+#include "data/valuerules.h"
+#include "mainwnd/itemcard.h"
+#include "mainwnd/statictext.h"
 #include "platform/cp1251.h"
 #include "platform/richeditctrl.h"
 
@@ -12,16 +12,6 @@
 #include <utility>
 
 namespace {
-
-// Colour and character set only: the captions' font and size carry over.
-CCharFormat ValueFormat() {
-    CCharFormat cf;
-    cf.m_dwMask = CFM_COLOR | CFM_CHARSET;
-    cf.m_dwEffects = 0;
-    cf.m_crTextColor = RgbColor(0, 0, 255);
-    cf.m_nCharSet = RUSSIAN_CHARSET;
-    return cf;
-}
 
 void Delete(CRichEditCtrl& ctl, long nStart, long nEnd) {
     ctl.SetSel(nStart, nEnd);
@@ -66,17 +56,11 @@ void WriteValues(CRichEditCtrl& ctl, const CAircraftText& card, const std::array
 
 ETemplateProblem LoadExtraTemplate(CRichEditCtrl& ctl, EExtraPane pane,
                                    const std::string& strPath) {
-    CFile file;
-    if (!file.Open(strPath, CFile::modeRead)) {
-        ctl.StreamIn(std::string_view());
+    if (!StreamInTemplate(ctl, strPath))
         return ETemplateProblem::cannotOpen;
-    }
-    ctl.StreamInFile(file);
-    file.Close();
 
     const long nLength = ctl.GetTextLength();
-    const long t = ctl.FindText(0, -1, kSpecsMarker);
-    const long s = ctl.FindText(0, -1, kSpeedsMarker);
+    const auto [t, s] = FindTemplateMarkers(ctl);
     ETemplateProblem problem = ETemplateProblem::none;
     if (s < 0 && t < 0)
         problem = ETemplateProblem::noMarkers;
@@ -126,7 +110,7 @@ void WriteStripTable(CRichEditCtrl& ctl, const std::vector<StripRecord>& rows) {
     ctl.ReplaceSel(strRows);
     const long nEnd = nStart + static_cast<long>(strRows.size());
     ctl.SetSel(nStart, nEnd);
-    ctl.SetSelectionCharFormat(ValueFormat());
+    ctl.SetSelectionCharFormat(CItemCard::ValueFormat());
     ctl.SetSel(nEnd, nEnd);
 }
 
@@ -134,16 +118,7 @@ long InsertAfterColon(CRichEditCtrl& ctl, long nStart, std::string_view strValue
     const long nColon = ctl.FindText(nStart, -1, ":");
     if (nColon < 0)
         return nStart; // rather than writing at 0, before the section's heading
-    const long c = nColon + 1;
-    std::string strInsert = " ";
-    strInsert += strValue;
-    ctl.SetSel(c, c);
-    ctl.ReplaceSel(strInsert);
-    const long nEnd = c + static_cast<long>(strInsert.size());
-    ctl.SetSel(c, nEnd);
-    ctl.SetSelectionCharFormat(ValueFormat());
-    ctl.SetSel(c, c);
-    return nEnd;
+    return CItemCard::WriteValue(ctl, nColon + 1, nColon + 1, strValue);
 }
 
 std::string FillExtraPanes(CRichEditCtrl& ctlStrips, CRichEditCtrl& ctlSpeeds,

@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     CTreeCtrl ctl;
     const std::int32_t nFirst = nSize > 8 ? pData[8] : -1;
     CTypeTree tree(ctl, files, &nFirst);
-    tree.BuildTree(-1, TVI_ROOT);
+    tree.Build();
     std::size_t nWalked = 0;
     for (HTREEITEM h = ctl.GetRootItem(); h; h = tree.GetNextTreeItem(h))
         ++nWalked;

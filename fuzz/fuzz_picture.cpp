@@ -1,15 +1,18 @@
-// Arbitrary bytes as a picture record: header, DIB section, decoding. Both
-// decoding paths must agree on result, pixels and file position, and the
-// encoder's stream of the input must decode back to it.
+// Arbitrary bytes as a picture record: header, DIB section, decoding. The
+// decoder must agree with the plain reference decoder of the tests on result,
+// pixels and file position, and the encoder's stream of the input must decode
+// back to it.
 //
 // Built by hand: clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined
-// -I. with fuzz/fuzz_picture.cpp, platform/cfile.cpp, platform/dibsection.cpp
-// and pictures/pictureheader.cpp, lzwcodec.cpp, lzwencoder.cpp.
+// -I. with fuzz/fuzz_picture.cpp, platform/cfile.cpp, platform/dibsection.cpp,
+// pictures/pictureheader.cpp, lzwcodec.cpp, lzwencoder.cpp and
+// tests/pictures/lzwreference.cpp.
 
 #include "pictures/lzwcodec.h"
 #include "pictures/lzwencoder.h"
 #include "pictures/pictureheader.h"
 #include "platform/dibsection.h"
+#include "tests/pictures/lzwreference.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -20,12 +23,6 @@
 #include <vector>
 
 namespace {
-
-// Decodes through the seams, one byte and one code at a time.
-class CSeamCodec : public CLzwCodec {
-public:
-    using CLzwCodec::CLzwCodec;
-};
 
 // The input as a file, through CFile like the viewer reads Pictures.dat.
 class CMemFile {
@@ -87,16 +84,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
         if (bSmall) {
             if (const auto pDib = CDibSection::Create(*pBlock)) {
                 const std::uint64_t nStream = file.GetPosition();
-                const int nFast = DecodePictureBits(file, pDib->GetBits(), pDib->GetSize());
-                const std::uint64_t nFastEnd = file.GetPosition();
+                const int nResult = DecodePictureBits(file, pDib->GetBits(), pDib->GetSize());
+                const std::uint64_t nEnd = file.GetPosition();
 
-                std::vector<unsigned char> seamBits(pDib->GetSize());
+                std::vector<unsigned char> refBits(pDib->GetSize());
                 file.Seek(static_cast<std::int64_t>(nStream), CFile::begin);
-                CSeamCodec seams(&file, seamBits.data(), seamBits.size());
-                const int nSeams = seams.Decode();
-                Check(nFast == nSeams);
-                Check(nFastEnd == file.GetPosition());
-                Check(std::memcmp(seamBits.data(), pDib->GetBits(), seamBits.size()) == 0);
+                CLzwReference reference(&file, refBits.data(), refBits.size());
+                Check(nResult == reference.Decode());
+                Check(nEnd == file.GetPosition());
+                Check(std::memcmp(refBits.data(), pDib->GetBits(), refBits.size()) == 0);
                 for (std::int32_t y = 0; y < pDib->GetHeight(); y += 7)
                     for (std::int32_t x = 0; x < pDib->GetWidth(); x += 5)
                         (void)pDib->GetPixelRgb(x, y);

@@ -1,7 +1,7 @@
 // Fuzz target: arbitrary bytes as a REGEDIT4 store file. Whatever parses must
 // serialise to a file that parses to the same keys and values and serialises
 // to the same bytes again.
-#include "registry/regfile.h"
+#include "platform/regfile.h"
 
 #include <cstdint>
 #include <cstdlib>

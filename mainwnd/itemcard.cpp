@@ -33,16 +33,20 @@ long CItemCard::InsertValue(CRichEditCtrl& ctl, long nStart, std::string_view st
     if (e < 0)
         e = ctl.GetTextLength();
 
+    return WriteValue(ctl, c, e, strValue);
+}
+
+long CItemCard::WriteValue(CRichEditCtrl& ctl, long nFrom, long nTo, std::string_view strValue) {
     std::string strWritten;
     strWritten.reserve(strValue.size() + 1);
     strWritten += ' ';
     strWritten += strValue;
-    ctl.SetSel(c, e);
+    ctl.SetSel(nFrom, nTo);
     ctl.ReplaceSel(strWritten);
-    const long nEnd = c + static_cast<long>(strWritten.size());
-    ctl.SetSel(c, nEnd);
+    const long nEnd = nFrom + static_cast<long>(strWritten.size());
+    ctl.SetSel(nFrom, nEnd);
     ctl.SetSelectionCharFormat(ValueFormat());
-    ctl.SetSel(c, c);
+    ctl.SetSel(nFrom, nFrom);
     return nEnd;
 }
 

@@ -41,6 +41,11 @@ public:
     static long InsertValue(CRichEditCtrl& ctl, long nStart, std::string_view strValue,
                             std::string_view strShown = {});
 
+    // Replaces [nFrom, nTo) by " " and strValue in the value format, leaves the
+    // caret at nFrom and returns the position behind the value. Every value of
+    // the card and of the additional data is written through here.
+    static long WriteValue(CRichEditCtrl& ctl, long nFrom, long nTo, std::string_view strValue);
+
     std::int32_t m_nPictures = 0;      // edit 1006
     bool m_bImagesEnabled = false;     // button 1004
     bool m_bAdditionalEnabled = false; // button 1007

@@ -4,10 +4,24 @@
 #include "platform/cfile.h"
 #include "platform/richeditctrl.h"
 
+CTemplateMarkers FindTemplateMarkers(const CRichEditCtrl& ctl) {
+    return {ctl.FindText(0, -1, kSpecsMarker), ctl.FindText(0, -1, kSpeedsMarker)};
+}
+
+bool StreamInTemplate(CRichEditCtrl& ctl, const std::string& strFileName) {
+    CFile file;
+    if (!file.Open(strFileName, CFile::modeRead)) {
+        ctl.StreamIn(std::string_view());
+        return false;
+    }
+    ctl.StreamInFile(file);
+    file.Close();
+    return true;
+}
+
 CStaticTextSections FindStaticTextSections(const CRichEditCtrl& ctl) {
     const long nEnd = ctl.GetTextLength();
-    long a = ctl.FindText(0, -1, kSpecsMarker);
-    long b = ctl.FindText(0, -1, kSpeedsMarker);
+    auto [a, b] = FindTemplateMarkers(ctl);
     if (a < 0)
         a = nEnd;
     if (b < 0)
@@ -43,17 +57,9 @@ void CutStaticText(CRichEditCtrl& ctl, ECardPane ePane) {
 }
 
 bool LoadStaticText(CRichEditCtrl& ctl, ECardPane ePane, const std::string& strFileName) {
-    CFile file;
-    const bool bOpen = file.Open(strFileName, CFile::modeRead);
-    if (bOpen) {
-        ctl.StreamInFile(file);
-        file.Close();
+    const bool bOpen = StreamInTemplate(ctl, strFileName);
+    if (bOpen)
         CutStaticText(ctl, ePane);
-    } else {
-        // Nothing to read: the pane is emptied rather than left with
-        // whatever it held, since no caption of it would match the card.
-        ctl.StreamIn(std::string_view());
-    }
     ctl.SetReadOnly(true);
     return bOpen;
 }

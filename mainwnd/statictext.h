@@ -12,6 +12,19 @@ enum class ECardPane {
     other,   // no cut
 };
 
+// Where "ТТХ" and "Скорости" first stand in the pane's text, in either letter
+// case (-1 where one is missing). Both templates are cut by these positions.
+struct CTemplateMarkers {
+    long nSpecs;
+    long nSpeeds;
+};
+CTemplateMarkers FindTemplateMarkers(const CRichEditCtrl& ctl);
+
+// Streams the whole template file into the pane (through StreamInCallback),
+// replacing what it held. False when the file cannot be opened: the pane is
+// then emptied, since no caption of it would match what is written next.
+bool StreamInTemplate(CRichEditCtrl& ctl, const std::string& strFileName);
+
 // Where the two sections after the first one begin in the pane's text. A
 // marker that is not there counts as the end of the text, and a "Скорости"
 // before "ТТХ" as the place of "ТТХ", so the three sections always tile the
@@ -26,7 +39,7 @@ CStaticTextSections FindStaticTextSections(const CRichEditCtrl& ctl);
 // find reports, so formats stay as the template gave them.
 void CutStaticText(CRichEditCtrl& ctl, ECardPane ePane);
 
-// Streams the whole template file into the pane (through StreamInCallback),
-// keeps the pane's section and makes the pane read-only. False when the file
-// cannot be opened: the pane is then empty (and read-only).
+// StreamInTemplate, then keeps the pane's section and makes the pane
+// read-only. False when the file cannot be opened: the pane is then empty
+// (and read-only).
 bool LoadStaticText(CRichEditCtrl& ctl, ECardPane ePane, const std::string& strFileName);

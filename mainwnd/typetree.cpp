@@ -8,6 +8,11 @@
 CTypeTree::CTypeTree(CTreeCtrl& ctlTree, CDatabaseFiles& app, const std::int32_t* pFirstItem)
     : m_ctlTree(ctlTree), m_app(app), m_pFirstItem(pFirstItem) {}
 
+void CTypeTree::Build() {
+    m_app.m_fileTree.m_nCursor = 0;
+    BuildTree(-1, TVI_ROOT);
+}
+
 // The natural form is a routine that calls itself for each deeper level; the
 // depth is set by the file (a chain of 200,000 levels is valid), so the levels
 // live on an explicit stack instead. Each level is (its parent record number,

@@ -14,10 +14,13 @@ public:
     // pFirstItem: the remembered position whose item becomes m_hSelectedItem.
     CTypeTree(CTreeCtrl& ctlTree, CDatabaseFiles& app, const std::int32_t* pFirstItem);
 
-    // Inserts the records from the tree file's m_nCursor on. The caller resets
-    // the cursor to 0 and calls it with -1 and TVI_ROOT. The build ends at the
-    // end of the file or at the first record out of depth-first order; the tree
-    // then holds a prefix of the file, so positions equal record numbers.
+    // Builds the whole tree: the tree file's cursor back to the first record,
+    // then BuildTree(-1, TVI_ROOT).
+    void Build();
+
+    // Inserts the records from the tree file's m_nCursor on. The build ends at
+    // the end of the file or at the first record out of depth-first order; the
+    // tree then holds a prefix of the file, so positions equal record numbers.
     // A tree file that is not open builds nothing.
     void BuildTree(std::int32_t nParent, HTREEITEM hParent);
 

@@ -1,29 +1,17 @@
 #include "pictures/lzwcodec.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
+#include <memory>
 #include <new>
-#include <typeinfo>
 
 namespace {
 
-constexpr std::uint32_t kBitMasks[16] = {1,   2,   4,    8,    16,   32,   64,    128,
-                                         256, 512, 1024, 2048, 4096, 8192, 16384, 32768};
-
 constexpr std::uint32_t kFirstMadeCode = 258;
 
-// Frees the dictionary and empties the pair index however Decode leaves.
-struct CDecodeScope {
-    std::unique_ptr<LzwEntry[]>& entries;
-    CLzwPairIndex& index;
-    ~CDecodeScope() {
-        entries.reset();
-        index.RemoveAll();
-    }
-};
-
-// Little-endian 8-byte access for the fast path's word moves.
+// Little-endian 8-byte access for the word moves of the string copies.
 inline std::uint64_t Load64(const unsigned char* p) {
     std::uint64_t v;
     if constexpr (std::endian::native == std::endian::little) {
@@ -69,7 +57,7 @@ constexpr auto kLiteralBytes = [] {
     return bytes;
 }();
 
-// Stream bytes for the fast path, read in chunks through CFile's buffer. The
+// Stream bytes for the decoder, read in chunks through CFile's buffer. The
 // bit reader's state lives in the decoder's locals (CBits) rather than here,
 // as this buffer's address escapes into CFile::Read.
 struct CChunkSource {
@@ -113,174 +101,24 @@ CBits RefillSlow(CChunkSource& source, CBits bits) {
 
 } // namespace
 
-void CLzwPairIndex::Allocate() {
-    if (!m_pBits)
-        m_pBits = std::make_unique<std::uint64_t[]>(kPrefixCount * kSuffixCount / 64);
-    else
-        std::memset(m_pBits.get(), 0, kPrefixCount * kSuffixCount / 8);
-}
-
 CLzwCodec::CLzwCodec(CFile* pCodeFile, unsigned char* pOutput, std::size_t nOutCapacity)
     : m_pCodeFile(pCodeFile), m_pOutput(pOutput),
       m_nOutCapacity(nOutCapacity > UINT32_MAX ? UINT32_MAX
                                                : static_cast<std::uint32_t>(nOutCapacity)) {}
 
-CLzwCodec::~CLzwCodec() = default;
-
-void CLzwCodec::WriteOutputByte(unsigned char nByte) {
-    if (m_nOutCount < m_nOutCapacity)
-        m_pOutput[m_nOutCount++] = nByte;
-    else
-        m_bOutputFull = true;
-}
-
-std::uint32_t CLzwCodec::ReadCodeByte() {
-    unsigned char nByte;
-    if (m_pCodeFile->Read(&nByte, 1) != 1)
-        return m_nEndCode;
-    return nByte;
-}
-
-std::uint32_t CLzwCodec::ReadCode() {
-    std::uint32_t nCode = 0;
-    for (std::uint32_t i = 0; i < m_nCodeBits && i < 16; ++i) {
-        if (m_nInBit == 8) {
-            m_nInByte = ReadCodeByte();
-            if (m_nInByte == m_nEndCode)
-                return m_nEndCode;
-            m_nInBit = 0;
-        }
-        if (m_nInByte & kBitMasks[m_nInBit])
-            nCode += kBitMasks[i];
-        ++m_nInBit;
-    }
-    return nCode;
-}
-
-void CLzwCodec::OutputString(std::uint32_t nCode) {
-    // Walk the prefix chain into a stack and write it out reversed; chains are
-    // at most 4096 - 258 links, as every prefix is below its own code.
-    unsigned char stack[4096];
-    std::size_t n = 0;
-    while (nCode >= kFirstMadeCode && nCode < m_nTableSize && n < sizeof stack) {
-        stack[n++] = static_cast<unsigned char>(m_pEntries[nCode].suffix);
-        nCode = m_pEntries[nCode].prefix;
-    }
-    if (nCode < m_nRootCount)
-        WriteOutputByte(static_cast<unsigned char>(nCode));
-    while (n > 0)
-        WriteOutputByte(stack[--n]);
-}
-
-unsigned char CLzwCodec::FirstByte(std::uint32_t nCode) const {
-    for (std::uint32_t n = 0; nCode >= m_nRootCount && nCode < m_nTableSize && n < m_nTableSize;
-         ++n)
-        nCode = m_pEntries[nCode].prefix;
-    return static_cast<unsigned char>(nCode);
-}
-
-int CLzwCodec::AddEntry(std::uint32_t nSuffix, std::uint32_t nPrefix) {
-    m_pEntries[m_nNextCode] = LzwEntry{nSuffix, nPrefix};
-    m_pairIndex.Insert(nSuffix, nPrefix);
-    if (m_nNextCode == m_nCodeLimit - 1)
-        return GrowOrReset();
-    ++m_nNextCode;
-    return 0;
-}
-
-int CLzwCodec::GrowOrReset() {
-    if (m_nCodeBits < m_nMaxBits) {
-        m_nNextCode = m_nCodeLimit;
-        ++m_nCodeBits;
-        m_nCodeLimit = std::uint32_t{1} << m_nCodeBits;
-        return 0;
-    }
-    ResetDictionary(m_nNextCode + 1);
-    return 1;
-}
-
-void CLzwCodec::ResetDictionary(std::uint32_t nMadeEnd) {
-    for (std::uint32_t n = kFirstMadeCode; n < nMadeEnd; ++n)
-        m_pairIndex.Remove(m_pEntries[n].suffix, m_pEntries[n].prefix);
-    m_nCodeBits = m_nRootBits + 1;
-    m_nCodeLimit = std::uint32_t{1} << m_nCodeBits;
-    m_nNextCode = m_nRootCount + 2;
-}
-
-void CLzwCodec::BeginDecode() {
-    m_pEntries = std::make_unique_for_overwrite<LzwEntry[]>(m_nTableSize);
-    m_pairIndex.Allocate();
-    for (std::uint32_t n = 0; n < m_nNextCode; ++n)
-        m_pEntries[n] = LzwEntry{n, m_nEndCode};
-}
-
+// The state lives in locals (byte stores through the output pointer could
+// alias members), and every string is copied from where an earlier code wrote
+// it: a made entry's string is the previous code's output followed by the
+// first byte of the code after it, which lie back to back in the output. So
+// each code costs one copy instead of a walk along its chain, and literals are
+// strings of a static table, so most codes take one path. The format's fixed
+// values are constants so that the loop keeps its state in registers; for the
+// same reason the loop has one place that reads a code and no lambdas.
 int CLzwCodec::Decode() {
-    CDecodeScope scope{m_pEntries, m_pairIndex};
-    // Only the exact class is known to have the plain seams.
-    if (typeid(*this) == typeid(CLzwCodec))
-        return DecodeFast();
-    BeginDecode();
-    return DecodeThroughSeams();
-}
-
-int CLzwCodec::DecodeThroughSeams() {
-    for (;;) {
-        // Start of a block: a literal, or the end. A clear code or a made
-        // code here cannot be decoded, and refusing it also keeps two clear
-        // codes in a row from looping.
-        std::uint32_t nCode = ReadCode();
-        if (nCode == m_nEndCode)
-            return 1;
-        if (nCode >= m_nRootCount)
-            return 0;
-        OutputString(nCode);
-        if (m_bOutputFull)
-            return 0;
-        std::uint32_t nPrev = nCode;
-
-        for (;;) {
-            nCode = ReadCode();
-            if (nCode == m_nEndCode)
-                return 1;
-            if (nCode == m_nClearCode) {
-                ResetDictionary(m_nNextCode);
-                break;
-            }
-            unsigned char nNewByte;
-            if (nCode < m_nNextCode) {
-                OutputString(nCode);
-                nNewByte = FirstByte(nCode);
-            } else if (nCode == m_nNextCode) {
-                nNewByte = FirstByte(nPrev);
-                OutputString(nPrev);
-                WriteOutputByte(nNewByte);
-            } else {
-                return 0;
-            }
-            if (m_bOutputFull)
-                return 0;
-            if (m_pairIndex.Contains(nNewByte, nPrev))
-                return 0;
-            if (AddEntry(nNewByte, nPrev) == 1)
-                break;
-            nPrev = nCode;
-        }
-    }
-}
-
-// The same decoding with the state in locals (byte stores through the output
-// pointer could alias members) and every string copied from where an earlier
-// code wrote it: a made entry's string is the previous code's output followed
-// by the first byte of the code after it, which lie back to back in the
-// output. So each code costs one copy instead of a walk along its chain, and
-// literals are strings of a static table, so most codes take one path. A
-// codec of the exact class still has its constructed values, which the
-// constants below repeat so that the loop keeps its state in registers; for
-// the same reason the loop has one place that reads a code and no lambdas.
-int CLzwCodec::DecodeFast() {
     constexpr std::uint32_t kClear = 256;
     constexpr std::uint32_t kEnd = 257;
     constexpr std::uint32_t kRootCount = 256;
+    // Codes are at most 12 bits wide, so no code or entry reaches 4096.
     constexpr std::uint32_t kTableSize = 4096;
     constexpr std::size_t kSavedSize = 256;
 
@@ -288,11 +126,17 @@ int CLzwCodec::DecodeFast() {
         // Per code: its string, in the output or kLiteralBytes; its length,
         // 0 for the clear and end codes, and its first byte (apart and small,
         // so that the output position and the pair lookup do not wait for
-        // the string); and its pair's bit in pairs, for the reset.
+        // the string); and its pair's bit in pairs, for the reset. A made
+        // entry is one byte longer than an earlier code's string, so no
+        // length reaches 4096.
         const unsigned char* srcs[kTableSize];
         std::uint16_t lengths[kTableSize];
         unsigned char firsts[kTableSize];
         std::uint32_t keys[kTableSize];
+        // One bit per (previous code, byte) pair of the entries made: the
+        // previous code is below 4096, so 4096 x 256 bits (128 KiB) cover
+        // every pair and a lookup is one bit test, whatever the stream does.
+        // The fixed entries are not held: no made entry has their prefix.
         std::uint64_t pairs[kTableSize * 256 / 64];
 
         // Back to the fixed entries, at a cost of the entries made.
@@ -471,9 +315,6 @@ int CLzwCodec::DecodeFast() {
         std::memcpy(pDst, saved + (pDst - pSaved),
                     std::min<std::size_t>(8, static_cast<std::size_t>(pSavedEnd - pDst)));
     m_nOutCount = static_cast<std::uint32_t>(pDst - m_pOutput);
-    m_nNextCode = nNext;
-    m_nCodeBits = nBits;
-    m_nCodeLimit = nLimit;
     const std::uint64_t nTaken =
         source.m_nChunkPos + static_cast<std::uint64_t>(pNext - source.m_chunk);
     m_pCodeFile->Seek(static_cast<std::int64_t>(nTaken - nHeld / 8), CFile::begin);

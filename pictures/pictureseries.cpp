@@ -65,3 +65,20 @@ std::unique_ptr<CDibSection> ReadPicture(CFile& file, int* pnResult) {
         *pnResult = nResult;
     return pDib;
 }
+
+std::unique_ptr<CDibSection> ReadPreview(CFile& file, const AircraftRecord& record, bool* pbDrawn) {
+    if (pbDrawn)
+        *pbDrawn = false;
+    if (!HasPictures(record))
+        return nullptr;
+    file.Seek(record.previewOffset, CFile::begin);
+    unsigned char bytes[kPictureHeaderSize];
+    // The depth is read before any DIB section is made for another one.
+    if (file.Read(bytes, sizeof bytes) != sizeof bytes ||
+        DecodeBitmapInfoHeader(bytes).biBitCount != kPreviewBitCount)
+        return nullptr;
+    if (pbDrawn)
+        *pbDrawn = true;
+    file.Seek(record.previewOffset, CFile::begin);
+    return ReadPicture(file);
+}

@@ -28,6 +28,18 @@ bool HasPictures(const AircraftRecord& record);
 // per record the file can hold. The file is left on the first series record.
 PictureSeries ScanPictures(CFile& file, const AircraftRecord& record);
 
+// The viewer draws a preview only at this depth; any other leaves its area grey.
+inline constexpr std::uint16_t kPreviewBitCount = 8;
+
+// The type's preview as the viewer draws it: the record at its preview offset,
+// decoded, when the type has pictures and the record's header says
+// kPreviewBitCount bits per pixel; else null. pbDrawn, when given, is set to
+// whether the header asks for a preview to be drawn, which tells a preview
+// that cannot be shown from one that is not drawn at all. CFileException
+// passes through.
+std::unique_ptr<CDibSection> ReadPreview(CFile& file, const AircraftRecord& record,
+                                         bool* pbDrawn = nullptr);
+
 // Reads and decodes the record at the file's position into a new DIB section;
 // null when the header is unusable or the DIB section refuses it. A stream
 // that fails part-way leaves the rest of the pixels zero (index 0), as the

@@ -1,11 +1,18 @@
 #include "platform/fileerrorreport.h"
 
+#include <new>
+
 bool CFileErrorReport::Report(const CFileException& e) {
     if (!m_reported.insert(e.m_strFileName).second)
         return false;
     if (m_sink)
         m_sink(m_strTitle, Message(e));
     return true;
+}
+
+void CFileErrorReport::ReportException(const std::exception& e) {
+    if (m_sink)
+        m_sink(m_strTitle, Message(e));
 }
 
 bool CFileErrorReport::WasReported(const std::string& strFileName) const {
@@ -29,4 +36,10 @@ std::string CFileErrorReport::Message(const CFileException& e) {
     }
     const std::string strName = e.m_strFileName.empty() ? "(без имени)" : e.m_strFileName;
     return "Ошибка при работе с файлом «" + strName + "»: " + pszCause + ".";
+}
+
+std::string CFileErrorReport::Message(const std::exception& e) {
+    if (dynamic_cast<const std::bad_alloc*>(&e))
+        return "Недостаточно памяти: действие прервано.";
+    return std::string("Действие прервано из-за ошибки: ") + e.what() + ".";
 }

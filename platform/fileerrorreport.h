@@ -2,6 +2,7 @@
 
 #include "platform/cfile.h"
 
+#include <exception>
 #include <functional>
 #include <set>
 #include <string>
@@ -22,9 +23,15 @@ public:
     bool Report(const CFileException& e);
     bool WasReported(const std::string& strFileName) const;
 
+    // Anything else a handler throws (memory the data asks for, a length the
+    // standard library refuses) goes to the sink as it comes: each one ended
+    // an action the user asked for.
+    void ReportException(const std::exception& e);
+
     // The text in Russian (UTF-8), naming the file and the cause. File names
     // are shown as the system gave them (UTF-8 on Linux).
     static std::string Message(const CFileException& e);
+    static std::string Message(const std::exception& e);
 
     std::string m_strTitle = "Verlumo";
     Sink m_sink;

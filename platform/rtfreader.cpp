@@ -1,13 +1,10 @@
 #include "platform/rtfreader.h"
 
-#include "platform/cp1251.h"
+#include "platform/rtfcodepages.h"
+#include "platform/rtftokenizer.h"
 
 #include <algorithm>
-#include <array>
-#include <cerrno>
-#include <climits>
 #include <cstdint>
-#include <iconv.h>
 #include <map>
 #include <string>
 #include <unordered_set>
@@ -18,173 +15,9 @@ namespace {
 
 constexpr int kDefaultHalfPoints = 24; // RTF's 12 point
 constexpr int kMaxHalfPoints = 3276;   // 1638 point, the rich edit limit
+// Code page bytes (\'hh and literal) held for one decode: a longer run is
+// decoded in pieces this long, so the buffer stays small.
 constexpr std::size_t kMaxPendingBytes = 256;
-
-bool IsAsciiLetter(unsigned char ch) {
-    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
-}
-
-bool IsDigit(unsigned char ch) {
-    return ch >= '0' && ch <= '9';
-}
-
-int HexValue(unsigned char ch) {
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
-}
-
-// Code point to cp1251 byte, built once from the code page's own table.
-class CCp1251Encoder {
-public:
-    static const CCp1251Encoder& Get() {
-        static const CCp1251Encoder encoder;
-        return encoder;
-    }
-
-    // 0 when the code page has no such character.
-    unsigned char Encode(char32_t cp) const {
-        if (cp < 0x80)
-            return static_cast<unsigned char>(cp);
-        auto it = std::lower_bound(m_map.begin(), m_map.end(), std::make_pair(cp, 0),
-                                   [](const auto& a, const auto& b) { return a.first < b.first; });
-        if (it == m_map.end() || it->first != cp)
-            return 0;
-        return static_cast<unsigned char>(it->second);
-    }
-
-private:
-    CCp1251Encoder() {
-        for (int b = 0x80; b < 0x100; ++b) {
-            const std::string strUtf8 = cp1251::ToUtf8(std::string(1, static_cast<char>(b)));
-            const char32_t cp = DecodeUtf8(strUtf8);
-            if (cp != 0xFFFD)
-                m_map.emplace_back(cp, b);
-        }
-        std::sort(m_map.begin(), m_map.end());
-    }
-
-    static char32_t DecodeUtf8(const std::string& s) {
-        const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-        if (s.size() == 2)
-            return char32_t((p[0] & 0x1F) << 6 | (p[1] & 0x3F));
-        if (s.size() == 3)
-            return char32_t((p[0] & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
-        return 0xFFFD;
-    }
-
-    std::vector<std::pair<char32_t, int>> m_map;
-};
-
-struct CCodePageName {
-    int m_nCodePage;
-    const char* m_pszIconvName;
-};
-
-// The code pages RTF documents name, through \ansicpg, \cpg or a font's
-// \fcharset. Anything else is read as 1252.
-constexpr CCodePageName kCodePages[] = {
-    {437, "CP437"},       {850, "CP850"},    {866, "CP866"},       {874, "CP874"},
-    {932, "CP932"},       {936, "CP936"},    {949, "CP949"},       {950, "CP950"},
-    {1250, "CP1250"},     {1252, "CP1252"},  {1253, "CP1253"},     {1254, "CP1254"},
-    {1255, "CP1255"},     {1256, "CP1256"},  {1257, "CP1257"},     {1258, "CP1258"},
-    {10000, "MACINTOSH"}, {20866, "KOI8-R"}, {28595, "ISO-8859-5"}};
-
-const char* IconvName(int nCodePage) {
-    for (const CCodePageName& entry : kCodePages)
-        if (entry.m_nCodePage == nCodePage)
-            return entry.m_pszIconvName;
-    return nullptr;
-}
-
-// \fcharset values and their code pages; symbol fonts (2) get the ANSI
-// look-alikes of their glyphs. ANSI (0), DEFAULT (1) and the unknown take the
-// document's code page.
-constexpr std::pair<int, int> kCharSetCodePages[] = {
-    {2, 1252},   {77, 10000}, {128, 932},  {129, 949},  {134, 936},  {136, 950},
-    {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256}, {186, 1257},
-    {204, 1251}, {222, 874},  {238, 1250}, {254, 437},  {255, 850}};
-
-int CodePageOfCharSet(int nCharSet, int nAnsiCodePage) {
-    for (const auto& [nKnown, nCodePage] : kCharSetCodePages)
-        if (nKnown == nCharSet)
-            return nCodePage;
-    return nAnsiCodePage;
-}
-
-// Bytes of one code page to code points, one iconv handle per code page,
-// opened on first use (the set of code pages is fixed, so the cache is small).
-class CCodePageDecoder {
-public:
-    CCodePageDecoder() = default;
-    CCodePageDecoder(const CCodePageDecoder&) = delete;
-    CCodePageDecoder& operator=(const CCodePageDecoder&) = delete;
-    ~CCodePageDecoder() {
-        for (auto& [nCodePage, cd] : m_handles)
-            if (cd != kInvalid)
-                iconv_close(cd);
-    }
-
-    // Calls emit for every code point; a byte that does not decode gives '?'.
-    template <class Emit> void Decode(int nCodePage, std::string_view bytes, Emit&& emit) {
-        iconv_t cd = Handle(nCodePage);
-        if (cd == kInvalid) {
-            for (char ch : bytes)
-                emit(static_cast<unsigned char>(ch) < 0x80 ? char32_t(ch) : char32_t('?'));
-            return;
-        }
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        char* pIn = const_cast<char*>(bytes.data());
-        std::size_t nIn = bytes.size();
-        std::array<char, 256> out;
-        bool bFlushed = false;
-        while (!bFlushed) {
-            char* pOut = out.data();
-            std::size_t nOut = out.size();
-            std::size_t nResult;
-            if (nIn > 0) {
-                nResult = iconv(cd, &pIn, &nIn, &pOut, &nOut);
-            } else {
-                // Stateful code pages (1258) may hold a character back.
-                nResult = iconv(cd, nullptr, nullptr, &pOut, &nOut);
-                bFlushed = true;
-            }
-            const int nError = errno;
-            for (const char* p = out.data(); p + 4 <= pOut; p += 4) {
-                const auto* q = reinterpret_cast<const unsigned char*>(p);
-                emit(char32_t(q[0]) | char32_t(q[1]) << 8 | char32_t(q[2]) << 16 |
-                     char32_t(q[3]) << 24);
-            }
-            if (nResult == static_cast<std::size_t>(-1) && nError != E2BIG && nIn > 0) {
-                // An invalid or incomplete sequence: give up one byte.
-                emit(U'?');
-                ++pIn;
-                --nIn;
-                iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            }
-        }
-    }
-
-private:
-    static inline const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
-
-    iconv_t Handle(int nCodePage) {
-        if (!IconvName(nCodePage))
-            nCodePage = 1252;
-        for (auto& [nKnown, cd] : m_handles)
-            if (nKnown == nCodePage)
-                return cd;
-        iconv_t cd = iconv_open("UTF-32LE", IconvName(nCodePage));
-        m_handles.emplace_back(nCodePage, cd);
-        return cd;
-    }
-
-    std::vector<std::pair<int, iconv_t>> m_handles;
-};
 
 enum class EDest { text, skip, fontTable, colorTable };
 
@@ -255,29 +88,15 @@ bool IsUnderlineWord(std::string_view word) {
 
 class CRtfReader {
 public:
-    explicit CRtfReader(std::string_view input) : m_input(input) {}
+    // IsRtf() has been checked: the first token opens the outermost group.
+    explicit CRtfReader(std::string_view input)
+        : m_tokens(input.substr(std::min(input.find('{'), input.size()))) {}
     CRichTextDocument Read();
 
 private:
-    enum class EToken {
-        none,
-        end,
-        openGroup,
-        closeGroup,
-        controlWord,
-        controlSymbol,
-        hexByte,
-        text
-    };
-    struct CToken {
-        EToken m_type = EToken::none;
-        std::string_view m_strWord;
-        bool m_bHasParam = false;
-        int m_nParam = 0;
-        unsigned char m_ch = 0;
-    };
+    using EToken = CRtfTokenizer::EToken;
+    using CToken = CRtfTokenizer::CToken;
 
-    CToken NextToken();
     void Dispatch(const CToken& token);
     void OpenGroup();
     void CloseGroup();
@@ -298,8 +117,7 @@ private:
     int CurrentCodePage();
     CGroupState& State() { return m_stack.back(); }
 
-    std::string_view m_input;
-    std::size_t m_nPos = 0;
+    CRtfTokenizer m_tokens;
     bool m_bDone = false;
 
     std::vector<CGroupState> m_stack;
@@ -337,11 +155,8 @@ private:
 };
 
 CRichTextDocument CRtfReader::Read() {
-    // IsRtf() has been checked: the first token opens the outermost group.
-    std::size_t nStart = m_input.find('{');
-    m_nPos = nStart == std::string_view::npos ? m_input.size() : nStart;
     while (!m_bDone) {
-        const CToken token = NextToken();
+        const CToken token = m_tokens.Next();
         if (token.m_type == EToken::end)
             break;
         Dispatch(token);
@@ -358,88 +173,11 @@ CRichTextDocument CRtfReader::Read() {
     return std::move(m_doc);
 }
 
-CRtfReader::CToken CRtfReader::NextToken() {
-    CToken token;
-    const std::size_t nSize = m_input.size();
-    while (token.m_type == EToken::none) {
-        if (m_nPos >= nSize) {
-            token.m_type = EToken::end;
-            break;
-        }
-        const auto ch = static_cast<unsigned char>(m_input[m_nPos++]);
-        if (ch == '{') {
-            token.m_type = EToken::openGroup;
-        } else if (ch == '}') {
-            token.m_type = EToken::closeGroup;
-        } else if (ch == '\r' || ch == '\n') {
-            // Line breaks in the file carry no meaning.
-        } else if (ch != '\\') {
-            token.m_type = EToken::text;
-            token.m_ch = ch;
-        } else if (m_nPos >= nSize) {
-            // A lone backslash at the very end.
-        } else {
-            const auto next = static_cast<unsigned char>(m_input[m_nPos]);
-            if (IsAsciiLetter(next)) {
-                const std::size_t nWordStart = m_nPos;
-                while (m_nPos < nSize && IsAsciiLetter(static_cast<unsigned char>(m_input[m_nPos])))
-                    ++m_nPos;
-                token.m_type = EToken::controlWord;
-                token.m_strWord = m_input.substr(nWordStart, m_nPos - nWordStart);
-                bool bNegative = false;
-                if (m_nPos + 1 < nSize && m_input[m_nPos] == '-' &&
-                    IsDigit(static_cast<unsigned char>(m_input[m_nPos + 1]))) {
-                    bNegative = true;
-                    ++m_nPos;
-                }
-                if (m_nPos < nSize && IsDigit(static_cast<unsigned char>(m_input[m_nPos]))) {
-                    // Every digit belongs to the word; the value saturates.
-                    long long nValue = 0;
-                    while (m_nPos < nSize && IsDigit(static_cast<unsigned char>(m_input[m_nPos]))) {
-                        if (nValue <= INT_MAX)
-                            nValue = nValue * 10 + (m_input[m_nPos] - '0');
-                        ++m_nPos;
-                    }
-                    if (bNegative)
-                        nValue = -nValue;
-                    token.m_bHasParam = true;
-                    token.m_nParam =
-                        static_cast<int>(std::clamp<long long>(nValue, INT_MIN, INT_MAX));
-                }
-                if (m_nPos < nSize && m_input[m_nPos] == ' ')
-                    ++m_nPos;
-            } else if (next == '\'') {
-                ++m_nPos;
-                const int nHigh = m_nPos < nSize ? HexValue(m_input[m_nPos]) : -1;
-                const int nLow = m_nPos + 1 < nSize ? HexValue(m_input[m_nPos + 1]) : -1;
-                // Without two hex digits the escape is dropped and what follows
-                // reads as usual.
-                if (nHigh >= 0 && nLow >= 0) {
-                    m_nPos += 2;
-                    token.m_type = EToken::hexByte;
-                    token.m_ch = static_cast<unsigned char>(nHigh << 4 | nLow);
-                }
-            } else if (next == '\r' || next == '\n') {
-                ++m_nPos;
-                token.m_type = EToken::controlWord;
-                token.m_strWord = "par";
-            } else {
-                ++m_nPos;
-                token.m_type = EToken::controlSymbol;
-                token.m_ch = next;
-            }
-        }
-    }
-    return token;
-}
-
 void CRtfReader::Dispatch(const CToken& token) {
     if (token.m_type == EToken::controlWord && token.m_strWord == "bin") {
         // Binary data, whatever group it is in: never text, never braces.
-        const std::size_t nLeft = m_input.size() - m_nPos;
-        const std::size_t nSkip =
-            token.m_nParam > 0 ? std::min(nLeft, static_cast<std::size_t>(token.m_nParam)) : 0;
-        m_nPos += nSkip;
+        if (token.m_nParam > 0)
+            m_tokens.SkipBytes(static_cast<std::size_t>(token.m_nParam));
         if (m_nSkipChars > 0)
             --m_nSkipChars;
         return;
@@ -739,7 +477,7 @@ void CRtfReader::EmitCodePoint(char32_t cp) {
         EmitByte(static_cast<unsigned char>(cp));
         return;
     }
-    const unsigned char ch = CCp1251Encoder::Get().Encode(cp);
+    const unsigned char ch = Cp1251OfCodePoint(cp);
     EmitByte(ch != 0 ? ch : '?');
 }
 

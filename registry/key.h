@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/winreg.h"
 #include "registry/keyvalue.h"
-#include "registry/winreg.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "registry/winreg.h"
+#include "platform/winreg.h"
 
 #include <cstdint>
 #include <string>

@@ -85,8 +85,7 @@ void CheckTree(CReport& report, CDatabaseFiles& files, std::uint64_t nPoolLength
     CTreeCtrl ctlTree;
     const std::int32_t nNoPosition = -1;
     CTypeTree typeTree(ctlTree, files, &nNoPosition);
-    files.m_fileTree.m_nCursor = 0;
-    typeTree.BuildTree(-1, TVI_ROOT);
+    typeTree.Build();
     summary.nTreeItems = ctlTree.GetCount();
 
     const std::int64_t nRecords =
@@ -194,10 +193,11 @@ void CheckPictures(CReport& report, CDatabaseFiles& files, std::int64_t n,
     file.Seek(static_cast<std::int64_t>(nOffset), CFile::begin);
     unsigned char bytes[kPictureHeaderSize];
     if (file.Read(bytes, sizeof bytes) == sizeof bytes &&
-        DecodeBitmapInfoHeader(bytes).biBitCount != 8)
+        DecodeBitmapInfoHeader(bytes).biBitCount != kPreviewBitCount)
         report.Add("preview depth", Rec(CDatabaseFiles::kAircraftName, n) + "the preview has " +
                                         std::to_string(DecodeBitmapInfoHeader(bytes).biBitCount) +
-                                        " bits per pixel; the viewer draws only 8");
+                                        " bits per pixel; the viewer draws only " +
+                                        std::to_string(kPreviewBitCount));
     std::uint32_t nStep = CheckPictureRecord(report, file, nOffset, strType + ", preview");
     for (std::int32_t k = 1; k <= rec.pictureCount && nStep != 0; ++k) {
         nOffset += nStep;

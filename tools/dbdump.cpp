@@ -18,8 +18,7 @@ void DumpTree(CDatabaseFiles& files, std::ostream& out) {
     CTreeCtrl ctlTree;
     const std::int32_t nNoPosition = -1;
     CTypeTree typeTree(ctlTree, files, &nNoPosition);
-    files.m_fileTree.m_nCursor = 0;
-    typeTree.BuildTree(-1, TVI_ROOT);
+    typeTree.Build();
     std::int32_t nPosition = 0;
     for (HTREEITEM h = ctlTree.GetRootItem(); h; h = typeTree.GetNextTreeItem(h), ++nPosition) {
         // The build inserts a prefix of the file in record order, so the

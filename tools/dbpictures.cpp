@@ -41,17 +41,12 @@ int ExportPictures(CDatabaseFiles& files, std::int32_t nRecord, const std::strin
 
     CFile& file = files.m_filePictures;
     int nWritten = 0;
-    file.Seek(text.m_record.previewOffset, CFile::begin);
-    unsigned char bytes[kPictureHeaderSize];
-    if (file.Read(bytes, sizeof bytes) == sizeof bytes &&
-        DecodeBitmapInfoHeader(bytes).biBitCount == 8) {
-        file.Seek(text.m_record.previewOffset, CFile::begin);
-        if (auto pDib = ReadPicture(file)) {
-            WritePng(*pDib, CDatabaseFiles::PathIn(strOutDir, "preview.png"));
-            ++nWritten;
-        } else {
-            diag << "preview: the picture cannot be shown\n";
-        }
+    bool bDrawn = false;
+    if (auto pDib = ReadPreview(file, text.m_record, &bDrawn)) {
+        WritePng(*pDib, CDatabaseFiles::PathIn(strOutDir, "preview.png"));
+        ++nWritten;
+    } else if (bDrawn) {
+        diag << "preview: the picture cannot be shown\n";
     }
 
     const PictureSeries series = ScanPictures(file, text.m_record);

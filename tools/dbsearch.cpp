@@ -26,34 +26,28 @@ int SearchDatabase(const std::string& strDir, const std::string& strTextUtf8, bo
 
     CDatabaseFiles files;
     files.Open(strDir);
-    try {
-        CTreeCtrl ctlTree;
-        CTypeTree tree(ctlTree, files, nullptr);
-        files.m_fileTree.m_nCursor = 0;
-        tree.BuildTree(-1, TVI_ROOT);
+    CTreeCtrl ctlTree;
+    CTypeTree tree(ctlTree, files, nullptr);
+    tree.Build();
 
-        HTREEITEM hSelected = 0;
-        if (nFrom && *nFrom != -1) {
-            hSelected = tree.GetItemAtPosition(*nFrom);
-            if (!hSelected) {
-                err << "verlumo-db search: position " << *nFrom << " is not in the tree of "
-                    << strDir << '\n';
-                return kExitBadInput;
-            }
+    HTREEITEM hSelected = 0;
+    if (nFrom && *nFrom != -1) {
+        hSelected = tree.GetItemAtPosition(*nFrom);
+        if (!hSelected) {
+            err << "verlumo-db search: position " << *nFrom << " is not in the tree of " << strDir
+                << '\n';
+            return kExitBadInput;
         }
-
-        CAircraftText match(&files);
-        const HTREEITEM hFound =
-            FindNextMatch(tree, match, *strFind, bWholeWord,
-                          nFrom ? kStartFromCurrent : kStartFromBeginning, hSelected);
-        if (!hFound) {
-            out << "Строка не найдена\n";
-            return kExitNotFound;
-        }
-        out << tree.GetItemPosition(hFound) << '\n';
-        return kExitFound;
-    } catch (const CFileException& e) {
-        err << "verlumo-db search: " << e.what() << '\n';
-        return kExitBadInput;
     }
+
+    CAircraftText match(&files);
+    const HTREEITEM hFound =
+        FindNextMatch(tree, match, *strFind, bWholeWord,
+                      nFrom ? kStartFromCurrent : kStartFromBeginning, hSelected);
+    if (!hFound) {
+        out << "Строка не найдена\n";
+        return kExitNotFound;
+    }
+    out << tree.GetItemPosition(hFound) << '\n';
+    return kExitFound;
 }

@@ -13,7 +13,7 @@
 //
 // Prints the hit's position on out and returns 0; prints "Строка не найдена"
 // on out and returns 1 on a miss; returns 2 with a message on err for a text
-// that code page 1251 cannot hold, a position not in the tree, or a data
-// file that fails to read.
+// that code page 1251 cannot hold or a position not in the tree. A data file
+// that fails to read throws CFileException, for the command's boundary.
 int SearchDatabase(const std::string& strDir, const std::string& strTextUtf8, bool bWholeWord,
                    std::optional<std::int32_t> nFrom, std::ostream& out, std::ostream& err);

@@ -3,7 +3,7 @@
 #include "data/aircraftrecord.h"
 #include "data/striprecord.h"
 
-#include "tools/aircraftpainter.h"
+#include "painter/aircraftpainter.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,7 @@
 #include "tools/templatecheck.h"
 
 #include "data/databasefiles.h"
+#include "mainwnd/statictext.h"
 #include "mainwnd/templatemarkers.h"
 #include "platform/cp1251.h"
 #include "platform/richeditctrl.h"
@@ -14,8 +15,11 @@ constexpr std::size_t kMaxTemplateBytes = 16 * 1024 * 1024; // far beyond any ca
 
 // Position of the first occurrence in either letter case, npos when absent,
 // as the panes' find reports it.
-std::size_t FindNoCase(const std::string& strUpperText, std::string_view strWord) {
-    return strUpperText.find(cp1251::ToUpper(strWord));
+// The two markers as offsets into the text, npos where one is missing.
+std::pair<std::size_t, std::size_t> Markers(const CRichEditCtrl& ctl) {
+    const auto [nSpecs, nSpeeds] = FindTemplateMarkers(ctl);
+    auto offset = [](long n) { return n < 0 ? std::string::npos : static_cast<std::size_t>(n); };
+    return {offset(nSpecs), offset(nSpeeds)};
 }
 
 // How many values a chain of card writes can place in this text: each value
@@ -66,7 +70,7 @@ void CheckSections(const std::string& strFile, const std::string& strText,
     }
 }
 
-bool ReadTemplate(const std::string& strDir, const char* pszName, std::string& strText,
+bool ReadTemplate(const std::string& strDir, const char* pszName, CRichEditCtrl& ctl,
                   std::vector<std::string>& problems) {
     std::ifstream in(CDatabaseFiles::PathIn(strDir, pszName), std::ios::binary);
     if (!in) {
@@ -80,9 +84,7 @@ bool ReadTemplate(const std::string& strDir, const char* pszName, std::string& s
         problems.push_back(std::string(pszName) + ": longer than 16 MiB");
         return false;
     }
-    CRichEditCtrl ctl;
     ctl.StreamIn(bytes);
-    strText = ctl.GetText();
     return true;
 }
 
@@ -93,13 +95,12 @@ const std::string kSpeedsName = "\"" + cp1251::ToUtf8(kSpeedsMarker) + "\"";
 
 std::vector<std::string> CheckTemplates(const std::string& strDir) {
     std::vector<std::string> problems;
-    std::string strText;
+    CRichEditCtrl ctl;
 
     const std::string strCard = CDatabaseFiles::kCardTemplateName;
-    if (ReadTemplate(strDir, CDatabaseFiles::kCardTemplateName, strText, problems)) {
-        const std::string strUpper = cp1251::ToUpper(strText);
-        const std::size_t a = FindNoCase(strUpper, kSpecsMarker);
-        const std::size_t b = FindNoCase(strUpper, kSpeedsMarker);
+    if (ReadTemplate(strDir, CDatabaseFiles::kCardTemplateName, ctl, problems)) {
+        const std::string& strText = ctl.GetText();
+        const auto [a, b] = Markers(ctl);
         if (a == std::string::npos)
             problems.push_back(strCard + ": the marker " + kSpecsName + " is missing");
         if (b == std::string::npos)
@@ -115,10 +116,9 @@ std::vector<std::string> CheckTemplates(const std::string& strDir) {
     }
 
     const std::string strExtra = CDatabaseFiles::kExtraTemplateName;
-    if (ReadTemplate(strDir, CDatabaseFiles::kExtraTemplateName, strText, problems)) {
-        const std::string strUpper = cp1251::ToUpper(strText);
-        const std::size_t t = FindNoCase(strUpper, kSpecsMarker);
-        const std::size_t s = FindNoCase(strUpper, kSpeedsMarker);
+    if (ReadTemplate(strDir, CDatabaseFiles::kExtraTemplateName, ctl, problems)) {
+        const std::string& strText = ctl.GetText();
+        const auto [t, s] = Markers(ctl);
         if (s == std::string::npos)
             problems.push_back(strExtra + ": the marker " + kSpeedsName + " is missing");
         if (t == std::string::npos)

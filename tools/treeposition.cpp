@@ -7,8 +7,7 @@
 std::optional<std::int32_t> ItemDataAtPosition(CDatabaseFiles& files, std::int32_t nPosition) {
     CTreeCtrl ctlTree;
     CTypeTree tree(ctlTree, files, &nPosition);
-    files.m_fileTree.m_nCursor = 0;
-    tree.BuildTree(-1, TVI_ROOT);
+    tree.Build();
     if (!tree.m_hSelectedItem)
         return std::nullopt;
     return ctlTree.GetItemData(tree.m_hSelectedItem);

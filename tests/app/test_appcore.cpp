@@ -1,8 +1,8 @@
 // The application shell without a window: command line, single instance,
 // the report of file errors.
 #include "app/appcommandlineinfo.h"
-#include "app/singleinstance.h"
 #include "platform/fileerrorreport.h"
+#include "platform/singleinstance.h"
 #include "support/tempdir.h"
 
 #include <cstdlib>

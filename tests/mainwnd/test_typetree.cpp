@@ -28,8 +28,7 @@ protected:
         db.Write(m_dir.Path());
         m_files.Open(m_dir.Path());
         m_nFirstItem = nFirstItem;
-        m_files.m_fileTree.m_nCursor = 0;
-        m_tree.BuildTree(-1, TVI_ROOT);
+        m_tree.Build();
     }
 
     std::string Describe() const {
@@ -108,7 +107,7 @@ TEST_F(TypeTreeTest, EmptyAndMissingTreeFiles) {
     CDatabaseFiles noFiles;
     CTreeCtrl ctl;
     CTypeTree tree(ctl, noFiles, nullptr);
-    tree.BuildTree(-1, TVI_ROOT); // a tree file that never opened builds nothing
+    tree.Build(); // a tree file that never opened builds nothing
     EXPECT_EQ(ctl.GetCount(), 0u);
 }
 
@@ -130,8 +129,7 @@ TEST_F(TypeTreeTest, RememberedPositionSelectsByRecordNumber) {
             db.AddTreeNamed(r.nParent, r.nItem, r.strCaption);
         db.Write(m_dir.Path());
         m_files.Open(m_dir.Path());
-        m_files.m_fileTree.m_nCursor = 0;
-        tree.BuildTree(-1, TVI_ROOT);
+        tree.Build();
         EXPECT_EQ(ctl.GetItemText(tree.m_hSelectedItem), pszCaption);
         EXPECT_EQ(tree.GetItemPosition(tree.m_hSelectedItem), nPosition);
     }
@@ -151,7 +149,7 @@ TEST_F(TypeTreeTest, NegativeCaptionOffsetGivesAnEmptyCaption) {
     db.AddTreeNamed(-1, 3, "B");
     db.Write(m_dir.Path());
     m_files.Open(m_dir.Path());
-    m_tree.BuildTree(-1, TVI_ROOT);
+    m_tree.Build();
     EXPECT_EQ(Describe(), "A[-1]([1] [2]) B[3]");
 }
 
@@ -177,7 +175,7 @@ TEST_F(TypeTreeTest, DeepChainBuildsWithoutRecursion) {
     db.Write(m_dir.Path());
     m_files.Open(m_dir.Path());
     m_nFirstItem = kDepth - 1;
-    m_tree.BuildTree(-1, TVI_ROOT);
+    m_tree.Build();
     ASSERT_EQ(m_ctl.GetCount(), static_cast<std::uint32_t>(kDepth + 1));
     EXPECT_EQ(m_tree.GetItemPosition(m_tree.m_hSelectedItem), kDepth - 1);
     EXPECT_EQ(m_ctl.GetItemText(m_tree.GetNextTreeItem(m_tree.m_hSelectedItem)), "last");

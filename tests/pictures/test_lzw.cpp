@@ -1,12 +1,14 @@
 #include "pictures/lzwcodec.h"
 #include "pictures/lzwencoder.h"
 #include "support/tempdir.h"
+#include "tests/pictures/lzwreference.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <initializer_list>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -53,46 +55,23 @@ Bytes Text(const std::string& str) {
     return Bytes(str.begin(), str.end());
 }
 
-// A derived codec decodes through the seams, one byte and one code at a time.
-class CSeamCodec : public CLzwCodec {
-public:
-    using CLzwCodec::CLzwCodec;
-};
+enum class EDecoder { codec, reference };
 
-// Watches the decoder's state each time it reads a code.
-class CSpyCodec : public CLzwCodec {
-public:
-    using CLzwCodec::CLzwCodec;
-
-    std::vector<std::uint32_t> m_widths;    // width of every code read
-    std::vector<std::uint32_t> m_nextCodes; // m_nNextCode at every read
-    LzwEntry m_entry258{0, 0};              // entry 258 at the last read
-
-protected:
-    std::uint32_t ReadCode() override {
-        m_widths.push_back(m_nCodeBits);
-        m_nextCodes.push_back(m_nNextCode);
-        if (m_nNextCode > 258)
-            m_entry258 = m_pEntries[258];
-        return CLzwCodec::ReadCode();
-    }
-};
-
-enum class EPath { fast, seams, spy };
+const char* Name(EDecoder decoder) {
+    return decoder == EDecoder::codec ? "CLzwCodec" : "reference";
+}
 
 struct CDecoded {
     int nResult = -1;
     Bytes output;
-    std::uint64_t nConsumed = 0;          // stream bytes the decoder took
-    bool bOutsideUntouched = true;        // nothing written past the output
-    std::vector<std::uint32_t> widths;    // spy only
-    std::vector<std::uint32_t> nextCodes; // spy only
-    LzwEntry entry258{0, 0};              // spy only
+    std::uint64_t nConsumed = 0;   // stream bytes the decoder took
+    bool bOutsideUntouched = true; // nothing written past the output
 };
 
 // Decodes a stream that sits at offset kLead of a file, followed by
 // nTrailing bytes 0xFF, into a buffer of nCapacity bytes plus sentinels.
-CDecoded Decode(const Bytes& stream, std::size_t nCapacity, EPath path, std::size_t nTrailing = 3) {
+template <class TDecoder>
+CDecoded DecodeWith(const Bytes& stream, std::size_t nCapacity, std::size_t nTrailing) {
     CTempDir dir;
     std::string file(kLead, '\x55');
     file.append(stream.begin(), stream.end());
@@ -103,24 +82,10 @@ CDecoded Decode(const Bytes& stream, std::size_t nCapacity, EPath path, std::siz
     f.Seek(kLead, CFile::begin);
 
     Bytes buf(nCapacity + 64, kSentinel);
+    TDecoder decoder(&f, buf.data(), nCapacity);
     CDecoded out;
-    std::uint32_t nCount = 0;
-    if (path == EPath::fast) {
-        CLzwCodec codec(&f, buf.data(), nCapacity);
-        out.nResult = codec.Decode();
-        nCount = codec.GetOutCount();
-    } else if (path == EPath::seams) {
-        CSeamCodec codec(&f, buf.data(), nCapacity);
-        out.nResult = codec.Decode();
-        nCount = codec.GetOutCount();
-    } else {
-        CSpyCodec codec(&f, buf.data(), nCapacity);
-        out.nResult = codec.Decode();
-        nCount = codec.GetOutCount();
-        out.widths = codec.m_widths;
-        out.nextCodes = codec.m_nextCodes;
-        out.entry258 = codec.m_entry258;
-    }
+    out.nResult = decoder.Decode();
+    const std::uint32_t nCount = decoder.GetOutCount();
     out.output.assign(buf.begin(), buf.begin() + nCount);
     for (std::size_t i = nCount; i < buf.size(); ++i)
         out.bOutsideUntouched = out.bOutsideUntouched && buf[i] == kSentinel;
@@ -128,15 +93,34 @@ CDecoded Decode(const Bytes& stream, std::size_t nCapacity, EPath path, std::siz
     return out;
 }
 
-// Both decoding paths must agree on everything observable.
-void ExpectSamePaths(const Bytes& stream, std::size_t nCapacity, std::size_t nTrailing = 3) {
-    const CDecoded fast = Decode(stream, nCapacity, EPath::fast, nTrailing);
-    const CDecoded seams = Decode(stream, nCapacity, EPath::seams, nTrailing);
-    EXPECT_EQ(fast.nResult, seams.nResult);
-    EXPECT_EQ(fast.output, seams.output);
-    EXPECT_EQ(fast.nConsumed, seams.nConsumed);
-    EXPECT_TRUE(fast.bOutsideUntouched);
-    EXPECT_TRUE(seams.bOutsideUntouched);
+CDecoded Decode(const Bytes& stream, std::size_t nCapacity, EDecoder decoder,
+                std::size_t nTrailing = 3) {
+    return decoder == EDecoder::codec ? DecodeWith<CLzwCodec>(stream, nCapacity, nTrailing)
+                                      : DecodeWith<CLzwReference>(stream, nCapacity, nTrailing);
+}
+
+// Both decoders give the result, output and stream length the test expects.
+void ExpectBoth(const Bytes& stream, std::size_t nCapacity, int nResult, const Bytes& output,
+                std::uint64_t nConsumed, std::size_t nTrailing = 3) {
+    for (EDecoder decoder : {EDecoder::codec, EDecoder::reference}) {
+        SCOPED_TRACE(Name(decoder));
+        const CDecoded got = Decode(stream, nCapacity, decoder, nTrailing);
+        EXPECT_EQ(got.nResult, nResult);
+        EXPECT_TRUE(got.output == output);
+        EXPECT_EQ(got.nConsumed, nConsumed);
+        EXPECT_TRUE(got.bOutsideUntouched);
+    }
+}
+
+// The codec agrees with the reference on everything observable.
+void ExpectSameAsReference(const Bytes& stream, std::size_t nCapacity, std::size_t nTrailing = 3) {
+    const CDecoded codec = Decode(stream, nCapacity, EDecoder::codec, nTrailing);
+    const CDecoded reference = Decode(stream, nCapacity, EDecoder::reference, nTrailing);
+    EXPECT_EQ(codec.nResult, reference.nResult);
+    EXPECT_TRUE(codec.output == reference.output);
+    EXPECT_EQ(codec.nConsumed, reference.nConsumed);
+    EXPECT_TRUE(codec.bOutsideUntouched);
+    EXPECT_TRUE(reference.bOutsideUntouched);
 }
 
 // n literals with no neighbouring pair repeated and no byte twice in a row, so
@@ -174,7 +158,7 @@ std::uint32_t LiteralBlockWidth(std::size_t j) {
 constexpr std::size_t kFullBlockCodes = 3839; // codes 0 to 3838; 3838 makes 4095
 
 // ---------------------------------------------------------------------------
-// Hand-made streams: every row through both decoding paths.
+// Hand-made streams: every row through both decoders.
 
 struct StreamRow {
     const char* pszName;
@@ -186,18 +170,17 @@ struct StreamRow {
     bool bAtFileEnd = false; // the file ends with the stream
 };
 
+// Names the row in failure messages instead of dumping its bytes.
+void PrintTo(const StreamRow& row, std::ostream* os) {
+    *os << row.pszName;
+}
+
 class HandMadeStreams : public testing::TestWithParam<StreamRow> {};
 
 TEST_P(HandMadeStreams, DecodeAsTheFormatSays) {
     const StreamRow& row = GetParam();
-    for (EPath path : {EPath::fast, EPath::seams}) {
-        SCOPED_TRACE(path == EPath::fast ? "fast path" : "seam path");
-        const CDecoded got = Decode(row.stream, row.nCapacity, path, row.bAtFileEnd ? 0 : 3);
-        EXPECT_EQ(got.nResult, row.nResult);
-        EXPECT_EQ(got.output, Text(row.strOutput));
-        EXPECT_EQ(got.nConsumed, row.nConsumed);
-        EXPECT_TRUE(got.bOutsideUntouched);
-    }
+    ExpectBoth(row.stream, row.nCapacity, row.nResult, Text(row.strOutput), row.nConsumed,
+               row.bAtFileEnd ? 0 : 3);
 }
 
 std::vector<StreamRow> HandMadeRows() {
@@ -209,6 +192,8 @@ std::vector<StreamRow> HandMadeRows() {
         {"NextCodeAfterOtherLiteral", Codes9({65, 66, 259, kEnd}), 16, 1, "ABBB", 5},
         // A, B, AB (258), ABA (260, being made from AB + A).
         {"ChainedStrings", Codes9({65, 66, 258, 260, kEnd}), 16, 1, "ABABABA", 6},
+        // 258 made by the code equal to it is (65, 65), and is used again.
+        {"EntryMadeByNextCodeIsKept", Codes9({65, 258, 258, kEnd}), 16, 1, "AAAAA", 5},
         {"DefinedCodeAfterThreeLiterals", Codes9({65, 66, 67, 259, kEnd}), 16, 1, "ABCBC", 6},
 
         {"EmptyFile", {}, 16, 1, "", 0, true},
@@ -247,31 +232,17 @@ INSTANTIATE_TEST_SUITE_P(Decoder, HandMadeStreams, testing::ValuesIn(HandMadeRow
                          [](const auto& info) { return std::string(info.param.pszName); });
 
 // ---------------------------------------------------------------------------
-// Code widths, self-reset and the entries made, watched through the seams.
+// Code widths and the self-reset: streams packed at the widths the format
+// gives decode back to their literals only if the decoder widens and starts
+// again after exactly the right entries.
 
-TEST(DecoderState, CodeEqualToNextCodeMakesEntryFromPreviousCode) {
-    const CDecoded got = Decode({0x41, 0x04, 0x06, 0x04}, 16, EPath::spy);
-    EXPECT_EQ(got.output, Text("AAA"));
-    EXPECT_EQ(got.entry258.suffix, 65u);
-    EXPECT_EQ(got.entry258.prefix, 65u);
-    EXPECT_EQ(got.nextCodes, (std::vector<std::uint32_t>{258, 258, 259}));
-}
-
-TEST(DecoderState, CodeAfterEntry511IsTenBitsWide) {
+TEST(CodeWidths, CodeAfterEntry511IsTenBitsWide) {
     const Bytes lits = DistinctPairLiterals(256, 1);
     CCodeWriter w;
     for (std::size_t j = 0; j < lits.size(); ++j)
-        w.Put(lits[j], j < 255 ? 9 : 10);
+        w.Put(lits[j], LiteralBlockWidth(j));
     w.Put(kEnd, 10);
-    const CDecoded got = Decode(w.GetBytes(), 4096, EPath::spy);
-    EXPECT_EQ(got.nResult, 1);
-    EXPECT_EQ(got.output, lits);
-    ASSERT_EQ(got.widths.size(), 257u);
-    EXPECT_EQ(got.widths[254], 9u);
-    EXPECT_EQ(got.nextCodes[254], 511u); // the code that makes entry 511
-    EXPECT_EQ(got.widths[255], 10u);
-    EXPECT_EQ(got.nextCodes[255], 512u);
-    ExpectSamePaths(w.GetBytes(), 4096);
+    ExpectBoth(w.GetBytes(), 4096, 1, lits, w.GetBytes().size());
 }
 
 // A whole block of literals grows through every width, makes entry 4095 and
@@ -299,27 +270,14 @@ TEST_P(SelfReset, AfterEntry4095NextCodeIsNineBitsAndStartsABlock) {
     w.Put(x, 9).Put(258, 9).Put(kEnd, 9);
     expected.insert(expected.end(), {x, x, x});
 
-    const CDecoded got = Decode(w.GetBytes(), 16384, EPath::spy);
-    EXPECT_EQ(got.nResult, 1);
-    EXPECT_EQ(got.output, expected);
-    ASSERT_EQ(got.widths.size(), kFullBlockCodes + 3);
-    EXPECT_EQ(got.widths[766], 10u);
-    EXPECT_EQ(got.widths[767], 11u);
-    EXPECT_EQ(got.widths[1790], 11u);
-    EXPECT_EQ(got.widths[1791], 12u);
-    EXPECT_EQ(got.widths[3838], 12u);
-    EXPECT_EQ(got.nextCodes[3838], 4095u);
-    EXPECT_EQ(got.widths[3839], 9u);
-    EXPECT_EQ(got.nextCodes[3839], 258u);
-    EXPECT_EQ(got.nextCodes[3840], 258u); // the block's first code made nothing
-    ExpectSamePaths(w.GetBytes(), 16384);
-    ExpectSamePaths(w.GetBytes(), expected.size() - 2);
+    ExpectBoth(w.GetBytes(), 16384, 1, expected, w.GetBytes().size());
+    ExpectSameAsReference(w.GetBytes(), expected.size() - 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Decoder, SelfReset, testing::Bool(),
                          [](const auto& info) { return info.param ? "Code4095" : "Literal"; });
 
-TEST(DecoderState, ClearCodeAtTenBitsReturnsToNine) {
+TEST(CodeWidths, ClearCodeAtTenBitsReturnsToNine) {
     const Bytes lits = DistinctPairLiterals(256, 3);
     CCodeWriter w;
     for (std::size_t j = 0; j < lits.size(); ++j)
@@ -327,14 +285,7 @@ TEST(DecoderState, ClearCodeAtTenBitsReturnsToNine) {
     w.Put(kClear, 10).Put(65, 9).Put(258, 9).Put(kEnd, 9);
     Bytes expected = lits;
     expected.insert(expected.end(), {65, 65, 65});
-
-    const CDecoded got = Decode(w.GetBytes(), 4096, EPath::spy);
-    EXPECT_EQ(got.nResult, 1);
-    EXPECT_EQ(got.output, expected);
-    EXPECT_EQ(got.widths.back(), 9u);
-    EXPECT_EQ(got.widths[256], 10u); // the clear code
-    EXPECT_EQ(got.widths[257], 9u);
-    ExpectSamePaths(w.GetBytes(), 4096);
+    ExpectBoth(w.GetBytes(), 4096, 1, expected, w.GetBytes().size());
 }
 
 // ---------------------------------------------------------------------------
@@ -345,6 +296,18 @@ TEST(Encoder, WritesTheSmallestStreamsBitExactly) {
     EXPECT_EQ(EncodeLzw(Text("A")), (Bytes{0x41, 0x02, 0x02}));
     EXPECT_EQ(EncodeLzw(Text("AAA")), (Bytes{0x41, 0x04, 0x06, 0x04}));
     EXPECT_EQ(EncodeLzw(Text("ABABABA")), Codes9({65, 66, 258, 260, kEnd}));
+}
+
+// Bytes with no pair repeated encode as one literal each, so the stream shows
+// the encoder's widths: every width in order, then 9 bits again after entry
+// 4095.
+TEST(Encoder, WidensAndStartsAgainWhereTheDecoderDoes) {
+    const Bytes data = DistinctPairLiterals(kFullBlockCodes + 5, 9);
+    CCodeWriter w;
+    for (std::size_t j = 0; j < data.size(); ++j)
+        w.Put(data[j], j < kFullBlockCodes ? LiteralBlockWidth(j) : 9);
+    w.Put(kEnd, 9);
+    EXPECT_TRUE(EncodeLzw(data) == w.GetBytes());
 }
 
 Bytes RandomBytes(std::size_t n, unsigned nSeed, unsigned nAlphabet = 256) {
@@ -375,16 +338,9 @@ class RoundTrip : public testing::TestWithParam<RoundTripRow> {};
 TEST_P(RoundTrip, BothDecodersRestoreTheBytesAndStopAtTheStreamEnd) {
     const Bytes& data = GetParam().data;
     const Bytes stream = EncodeLzw(data);
-    for (EPath path : {EPath::fast, EPath::seams}) {
-        SCOPED_TRACE(path == EPath::fast ? "fast path" : "seam path");
-        const CDecoded got = Decode(stream, data.size(), path);
-        EXPECT_EQ(got.nResult, 1);
-        EXPECT_TRUE(got.output == data);
-        // The end code's last bit lies in the stream's last byte.
-        EXPECT_EQ(got.nConsumed, stream.size());
-    }
+    // The end code's last bit lies in the stream's last byte.
+    ExpectBoth(stream, data.size(), 1, data, stream.size());
 }
-
 INSTANTIATE_TEST_SUITE_P(
     Encoder, RoundTrip,
     testing::Values(RoundTripRow{"Empty", {}}, RoundTripRow{"OneByte", {200}},
@@ -400,22 +356,11 @@ INSTANTIATE_TEST_SUITE_P(
                                  DistinctPairLiterals(kFullBlockCodes + 5, 9)}),
     [](const auto& info) { return std::string(info.param.pszName); });
 
-TEST(Encoder, FirstBlockUsesEveryWidthInOrder) {
-    const Bytes data = RandomBytes(20000, 5);
-    const Bytes stream = EncodeLzw(data);
-    const CDecoded got = Decode(stream, data.size(), EPath::spy);
-    ASSERT_EQ(got.nResult, 1);
-    ASSERT_GT(got.widths.size(), kFullBlockCodes + 1);
-    for (std::size_t j = 0; j < kFullBlockCodes; ++j)
-        ASSERT_EQ(got.widths[j], LiteralBlockWidth(j)) << j;
-    EXPECT_EQ(got.widths[kFullBlockCodes], 9u);
-}
-
 // ---------------------------------------------------------------------------
-// Damaged streams: the fast path must fail, stop and write exactly as the
-// seam path does, and never outside the buffer.
+// Damaged streams: the codec must fail, stop and write exactly as the
+// reference does, and never outside the buffer.
 
-TEST(DamagedStreams, FastPathMatchesSeamPath) {
+TEST(DamagedStreams, CodecMatchesReference) {
     std::mt19937 rng(11);
     const Bytes sources[] = {RandomBytes(6000, 21), Runs(20000, 22), RandomBytes(9000, 23, 5),
                              Bytes(40000, 9)};
@@ -431,7 +376,7 @@ TEST(DamagedStreams, FastPathMatchesSeamPath) {
             const std::size_t nCapacity =
                 nCase % 3 == 0 ? data.size() / (1 + rng() % 4) : data.size();
             SCOPED_TRACE(nCase);
-            ExpectSamePaths(bad, nCapacity, nCase % 5 == 0 ? 0 : 3);
+            ExpectSameAsReference(bad, nCapacity, nCase % 5 == 0 ? 0 : 3);
         }
     }
 }
@@ -445,7 +390,7 @@ TEST(DamagedStreams, RandomBytesNeverWriteOutsideTheBuffer) {
             for (std::size_t i = 1; i < junk.size(); i += 2)
                 junk[i] &= 0x01;
         SCOPED_TRACE(nCase);
-        ExpectSamePaths(junk, rng() % 5000);
+        ExpectSameAsReference(junk, rng() % 5000);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "platform/computername.h"
 #include "platform/cp1251.h"
 #include "registry/key.h"
-#include "registry/registryfixture.h"
+#include "support/registryfixture.h"
 
 #include <cctype>
 #include <climits>

@@ -72,8 +72,7 @@ class SearchWalkTest : public testing::Test {
 protected:
     void Open() {
         m_files.Open(m_dir.Path());
-        m_files.m_fileTree.m_nCursor = 0;
-        m_tree.BuildTree(-1, TVI_ROOT);
+        m_tree.Build();
     }
 
     // Position of the hit, -1 for none. nSelected -1 is nothing selected.
@@ -182,7 +181,7 @@ TEST_F(SearchWalkTest, MissingDataFilesFindNothingWithoutThrowing) {
         files.Open(m_dir.Path());
         CTreeCtrl ctl;
         CTypeTree tree(ctl, files, nullptr);
-        tree.BuildTree(-1, TVI_ROOT);
+        tree.Build();
         ASSERT_EQ(ctl.GetCount(), 1u);
         CAircraftText match(&files);
         HTREEITEM hHit = 1;

@@ -1,0 +1,164 @@
+// The viewer's whole life: InitInstance in-process, and a second start as
+// a process of its own.
+#include "app/rememberedposition.h"
+#include "platform/qt/treeview.h"
+#include "platform/singleinstance.h"
+#include "viewer/databaseapp.h"
+#include "viewer/guidb.h"
+#include "viewer/maindialog.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+// Own directories for the registry store and the instance lock, and the
+// database as the current directory, as the viewer reads it.
+class AppTest : public testing::Test {
+protected:
+    void SetUp() override {
+        Save("VERLUMO_REGISTRY_DIR", m_registry.Path());
+        Save("XDG_RUNTIME_DIR", m_runtime.Path());
+        WriteGuiDatabase(m_db);
+        m_strOldCwd = std::filesystem::current_path();
+        std::filesystem::current_path(m_db.Path());
+    }
+    void TearDown() override {
+        std::filesystem::current_path(m_strOldCwd);
+        for (const auto& [strName, old] : m_saved) {
+            if (old.first)
+                ::setenv(strName.c_str(), old.second.c_str(), 1);
+            else
+                ::unsetenv(strName.c_str());
+        }
+    }
+    void Save(const std::string& strName, const std::string& strValue) {
+        const char* psz = std::getenv(strName.c_str());
+        m_saved.push_back({strName, {psz != nullptr, psz ? psz : ""}});
+        ::setenv(strName.c_str(), strValue.c_str(), 1);
+    }
+    bool RegistryIsEmpty() const { return std::filesystem::is_empty(m_registry.Path()); }
+
+    CTempDir m_registry, m_runtime, m_db;
+    std::string m_strOldCwd;
+    std::vector<std::pair<std::string, std::pair<bool, std::string>>> m_saved;
+};
+
+TEST_F(AppTest, RunReadsAndStoresTheRememberedPosition) {
+    StoreRememberedPosition(9);
+    HTREEITEM hAtStart = 0;
+    bool bTopMost = false;
+    QTimer::singleShot(0, [&] {
+        auto* pDlg = dynamic_cast<CMainDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(pDlg, nullptr);
+        hAtStart = pDlg->m_hSelectedItem;
+        bTopMost = pDlg->windowFlags() & Qt::WindowStaysOnTopHint;
+        pDlg->GetTreeView()->SelectItem(pDlg->GetTypeTree().GetItemAtPosition(5));
+        QTest::mouseClick(qobject_cast<QPushButton*>(pDlg->GetDlgItem(CMainDialog::IDOK)),
+                          Qt::LeftButton);
+    });
+    CDatabaseApp app;
+    EXPECT_FALSE(app.InitInstance({"verlumo", "/tm"}));
+    EXPECT_EQ(hAtStart, 10u); // position 9
+    EXPECT_TRUE(bTopMost);
+    std::int32_t nStored = -1;
+    ReadRememberedPosition(nStored);
+    EXPECT_EQ(nStored, 5);
+    EXPECT_FALSE(app.m_fileTree.IsOpen()); // closed after the dialog
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    // The guard was let go: another run may start.
+    CSingleInstance next;
+    ASSERT_TRUE(next.Acquire());
+    EXPECT_TRUE(next.IsHeld());
+}
+
+TEST_F(AppTest, TerminationSignalsCloseTheWindowAndStoreThePosition) {
+    for (int nSignal : {SIGTERM, SIGINT}) {
+        bool bSearchOpened = false;
+        QTimer::singleShot(0, [&] {
+            auto* pDlg = dynamic_cast<CMainDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(pDlg, nullptr);
+            pDlg->GetTreeView()->SelectItem(pDlg->GetTypeTree().GetItemAtPosition(7));
+            // The signal comes while the search dialog is open over the window.
+            QTimer::singleShot(0, [&, nSignal] {
+                bSearchOpened = QApplication::activeModalWidget() != pDlg;
+                ::raise(nSignal);
+            });
+            QTest::mouseClick(qobject_cast<QPushButton*>(pDlg->GetDlgItem(CMainDialog::IDC_SEARCH)),
+                              Qt::LeftButton);
+        });
+        CDatabaseApp app;
+        app.InitInstance({"verlumo"});
+        EXPECT_TRUE(bSearchOpened);
+        std::int32_t nStored = -1;
+        ReadRememberedPosition(nStored);
+        EXPECT_EQ(nStored, 7) << nSignal;
+        StoreRememberedPosition(0);
+    }
+    // The default actions are back once the window is gone.
+    struct sigaction sa {};
+    ::sigaction(SIGTERM, nullptr, &sa);
+    EXPECT_EQ(sa.sa_handler, SIG_DFL);
+}
+
+TEST_F(AppTest, RunWithNothingSelectedStoresMinusOne) {
+    QTimer::singleShot(0, [] {
+        if (QWidget* pDlg = QApplication::activeModalWidget())
+            pDlg->close(); // the close box
+    });
+    CDatabaseApp app;
+    app.InitInstance({"verlumo"});
+    ASSERT_FALSE(RegistryIsEmpty());
+    std::int32_t nStored = 0;
+    ReadRememberedPosition(nStored);
+    EXPECT_EQ(nStored, -1);
+}
+
+TEST_F(AppTest, SecondStartInTheSameProcessEndsAtOnce) {
+    CSingleInstance running;
+    ASSERT_TRUE(running.Acquire());
+    bool bDialog = false;
+    QTimer::singleShot(0, [&] {
+        bDialog = QApplication::activeModalWidget() != nullptr;
+        if (bDialog)
+            QApplication::activeModalWidget()->close();
+    });
+    CDatabaseApp app;
+    EXPECT_FALSE(app.InitInstance({"verlumo"}));
+    QApplication::processEvents();
+    EXPECT_FALSE(bDialog);
+    EXPECT_FALSE(app.m_fileStrings.IsOpen());
+    EXPECT_TRUE(RegistryIsEmpty());
+}
+
+TEST_F(AppTest, SecondViewerProcessExitsAtOnce) {
+    StoreRememberedPosition(3);
+    const std::string strHive = m_registry.File("HKEY_LOCAL_MACHINE.reg");
+    const auto nBefore = std::filesystem::last_write_time(strHive);
+    CSingleInstance running;
+    ASSERT_TRUE(running.Acquire());
+    QProcess viewer;
+    viewer.setWorkingDirectory(QString::fromStdString(m_db.Path()));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    viewer.setProcessEnvironment(env);
+    viewer.start(QStringLiteral(VERLUMO_EXE), {QStringLiteral("-tm")});
+    // A viewer that got past the guard would wait for its window to close.
+    ASSERT_TRUE(viewer.waitForFinished(20000));
+    EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(viewer.exitCode(), 0);
+    EXPECT_EQ(std::filesystem::last_write_time(strHive), nBefore);
+    std::int32_t nStored = -1;
+    ReadRememberedPosition(nStored);
+    EXPECT_EQ(nStored, 3);
+}
+
+} // namespace

@@ -1,0 +1,80 @@
+#include "viewer/databaseapp.h"
+
+#include "app/rememberedposition.h"
+#include "platform/singleinstance.h"
+#include "viewer/maindialog.h"
+#include "viewer/terminationsignals.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QString>
+#include <cstdio>
+
+namespace {
+CDatabaseApp* g_pApp = nullptr;
+} // namespace
+
+CDatabaseApp* AfxGetApp() {
+    return g_pApp;
+}
+
+CDatabaseApp::CDatabaseApp() {
+    m_fileErrors.m_strTitle = kAppName;
+    m_fileErrors.m_sink = [](const std::string& strTitle, const std::string& strText) {
+        if (!qApp || QGuiApplication::platformName() == QLatin1String("offscreen")) {
+            std::fprintf(stderr, "%s: %s\n", strTitle.c_str(), strText.c_str());
+            return;
+        }
+        QMessageBox::warning(QApplication::activeWindow(), QString::fromUtf8(strTitle),
+                             QString::fromUtf8(strText));
+    };
+    g_pApp = this;
+}
+
+CDatabaseApp::~CDatabaseApp() {
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+bool CDatabaseApp::InitInstance(const std::vector<std::string>& args) {
+    // One viewer at a time: a second start ends here, before any file or
+    // the remembered position is touched.
+    CSingleInstance guard;
+    if (!guard.Acquire())
+        return false;
+
+    m_cmdInfo.ParseCommandLine(args);
+
+    // Each file may fail to open; reading it later raises the error
+    // that reaches the user.
+    OpenDataFiles();
+
+    std::int32_t nFirstItem = -1;
+    ReadRememberedPosition(nFirstItem);
+
+    {
+        CMainDialog dlg(&nFirstItem, nullptr, this);
+        m_pMainWnd = &dlg;
+        // Ended by the session or Ctrl+C: closed as Esc closes it, so the
+        // position below is still stored.
+        CTerminationSignals termination([&dlg] {
+            // A dialog opened over the main one goes first, as a user would
+            // close it before the window under it.
+            for (int n = 0; n < 16; ++n) {
+                QWidget* pModal = QApplication::activeModalWidget();
+                if (!pModal || pModal == &dlg || !pModal->close())
+                    break;
+            }
+            dlg.close();
+        });
+        dlg.DoModal();
+        m_pMainWnd = nullptr;
+
+        // On every run past the guard, changed or not.
+        StoreRememberedPosition(nFirstItem);
+        Close();
+    }
+
+    guard.Release();
+    return false;
+}

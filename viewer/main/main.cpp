@@ -1,0 +1,27 @@
+// verlumo: the viewer. The data files and templates are read from the
+// current directory.
+#include "viewer/databaseapp.h"
+
+#include <QApplication>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    // The command line as typed: Qt removes its own options from argv, and
+    // the last argument must decide about "tm" whatever it is.
+    const std::vector<std::string> args(argv, argv + argc);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(CDatabaseApp::kAppName));
+    // Window messages have their own boundary; this one takes what is thrown
+    // before the first or after the last of them.
+    try {
+        CDatabaseApp theApp;
+        theApp.InitInstance(args);
+    } catch (const std::exception& e) {
+        std::cerr << "verlumo: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
