@@ -13,72 +13,66 @@ std::string Pattern(std::size_t n) {
     return s;
 }
 
-TEST(CFile, ClosedFileRaisesWithItsName) {
-    CTempDir dir;
-    CFile file;
-    EXPECT_FALSE(file.Open(dir.File("missing.dat")));
-    EXPECT_FALSE(file.IsOpen());
+class CFileTest : public testing::Test {
+protected:
+    void Open(const std::string& bytes) {
+        m_dir.WriteFile("f", bytes);
+        ASSERT_TRUE(m_file.Open(m_dir.File("f")));
+    }
+    CTempDir m_dir;
+    CFile m_file;
+};
+
+TEST_F(CFileTest, ClosedFileRaisesWithItsName) {
+    EXPECT_FALSE(m_file.Open(m_dir.Path())); // a directory is no file
+    EXPECT_FALSE(m_file.Open(m_dir.File("missing.dat")));
+    EXPECT_FALSE(m_file.IsOpen());
     try {
-        file.Seek(0, CFile::begin);
+        m_file.Seek(0, CFile::begin);
         FAIL() << "no exception";
     } catch (const CFileException& e) {
         EXPECT_EQ(e.m_cause, CFileException::fileNotOpen);
-        EXPECT_EQ(e.m_strFileName, dir.File("missing.dat"));
+        EXPECT_EQ(e.m_strFileName, m_dir.File("missing.dat"));
         EXPECT_NE(std::string(e.what()).find("missing.dat"), std::string::npos);
     }
     char ch;
-    EXPECT_THROW(file.Read(&ch, 1), CFileException);
-    file.Close(); // closing a file that never opened does nothing
+    EXPECT_THROW(m_file.Read(&ch, 1), CFileException);
+    m_file.Close(); // closing a file that never opened does nothing
 }
 
-TEST(CFile, DirectoryDoesNotOpen) {
-    CTempDir dir;
-    CFile file;
-    EXPECT_FALSE(file.Open(dir.Path()));
+TEST_F(CFileTest, NegativeSeekRaisesAndKeepsPosition) {
+    Open("abcdef");
+    m_file.Seek(3, CFile::begin);
+    EXPECT_THROW(m_file.Seek(-1, CFile::begin), CFileException);
+    EXPECT_THROW(m_file.Seek(-4, CFile::current), CFileException);
+    EXPECT_THROW(m_file.Seek(-7, CFile::end), CFileException);
+    EXPECT_EQ(m_file.GetPosition(), 3u);
+    EXPECT_EQ(m_file.Seek(-2, CFile::end), 4u);
 }
 
-TEST(CFile, NegativeSeekRaisesAndKeepsPosition) {
-    CTempDir dir;
-    dir.WriteFile("f", "abcdef");
-    CFile file;
-    ASSERT_TRUE(file.Open(dir.File("f")));
-    file.Seek(3, CFile::begin);
-    EXPECT_THROW(file.Seek(-1, CFile::begin), CFileException);
-    EXPECT_THROW(file.Seek(-4, CFile::current), CFileException);
-    EXPECT_THROW(file.Seek(-7, CFile::end), CFileException);
-    EXPECT_EQ(file.GetPosition(), 3u);
-    EXPECT_EQ(file.Seek(-2, CFile::end), 4u);
-}
-
-TEST(CFile, SeekPastEndReadsNothing) {
-    CTempDir dir;
-    dir.WriteFile("f", "abc");
-    CFile file;
-    ASSERT_TRUE(file.Open(dir.File("f")));
-    EXPECT_EQ(file.Seek(100, CFile::begin), 100u);
+TEST_F(CFileTest, SeekPastEndReadsNothing) {
+    Open("abc");
+    EXPECT_EQ(m_file.Seek(100, CFile::begin), 100u);
     char buf[4];
-    EXPECT_EQ(file.Read(buf, 4), 0u);
-    EXPECT_EQ(file.GetPosition(), 100u);
-    EXPECT_EQ(file.GetLength(), 3u);
+    EXPECT_EQ(m_file.Read(buf, 4), 0u);
+    EXPECT_EQ(m_file.GetPosition(), 100u);
+    EXPECT_EQ(m_file.GetLength(), 3u);
 }
 
 // One-byte reads, seeks inside and outside the buffer and reads that straddle
 // its end must all give the file's bytes at the exact logical position.
-TEST(CFile, MixedReadsMatchTheFileAtEveryPosition) {
-    CTempDir dir;
+TEST_F(CFileTest, MixedReadsMatchTheFileAtEveryPosition) {
     const std::string data = Pattern(200000);
-    dir.WriteFile("f", data);
-    CFile file;
-    ASSERT_TRUE(file.Open(dir.File("f")));
+    Open(data);
 
     std::string got;
     for (int i = 0; i < 70000; ++i) {
         unsigned char ch;
-        ASSERT_EQ(file.Read(&ch, 1), 1u);
+        ASSERT_EQ(m_file.Read(&ch, 1), 1u);
         got += static_cast<char>(ch);
     }
     EXPECT_EQ(got, data.substr(0, 70000));
-    EXPECT_EQ(file.GetPosition(), 70000u);
+    EXPECT_EQ(m_file.GetPosition(), 70000u);
 
     struct Step {
         std::uint64_t nPos;
@@ -87,30 +81,27 @@ TEST(CFile, MixedReadsMatchTheFileAtEveryPosition) {
     const Step steps[] = {{65530, 20},   {10, 5},        {131070, 10}, {0, 150000},
                           {199990, 100}, {65536, 65536}, {1, 199999},  {70000, 1}};
     for (const Step& step : steps) {
-        file.Seek(static_cast<std::int64_t>(step.nPos), CFile::begin);
+        m_file.Seek(static_cast<std::int64_t>(step.nPos), CFile::begin);
         std::string buf(step.nCount, '\0');
-        const std::size_t n = file.Read(buf.data(), step.nCount);
+        const std::size_t n = m_file.Read(buf.data(), step.nCount);
         const std::size_t nExpected = std::min<std::size_t>(step.nCount, data.size() - step.nPos);
         ASSERT_EQ(n, nExpected) << step.nPos;
         EXPECT_EQ(buf.substr(0, n), data.substr(step.nPos, n)) << step.nPos;
-        EXPECT_EQ(file.GetPosition(), step.nPos + n);
+        EXPECT_EQ(m_file.GetPosition(), step.nPos + n);
     }
-    file.Seek(-5, CFile::current);
+    m_file.Seek(-5, CFile::current);
     unsigned char ch;
-    file.Read(&ch, 1);
+    m_file.Read(&ch, 1);
     EXPECT_EQ(ch, static_cast<unsigned char>(data[70001 - 5]));
 }
 
-TEST(CFile, ReopenStartsAtZero) {
-    CTempDir dir;
-    dir.WriteFile("a", "first");
-    dir.WriteFile("b", "second");
-    CFile file;
-    ASSERT_TRUE(file.Open(dir.File("a")));
-    file.Seek(3, CFile::begin);
-    ASSERT_TRUE(file.Open(dir.File("b")));
+TEST_F(CFileTest, ReopenStartsAtZero) {
+    Open("first");
+    m_file.Seek(3, CFile::begin);
+    m_dir.WriteFile("b", "second");
+    ASSERT_TRUE(m_file.Open(m_dir.File("b")));
     char buf[6];
-    ASSERT_EQ(file.Read(buf, 6), 6u);
+    ASSERT_EQ(m_file.Read(buf, 6), 6u);
     EXPECT_EQ(std::string(buf, 6), "second");
 }
 

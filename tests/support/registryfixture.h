@@ -9,6 +9,10 @@
 #include <unistd.h>
 #include <vector>
 
+// The application's key, written out rather than taken from the code under test.
+inline constexpr const char* kVerlumo = "HKEY_LOCAL_MACHINE\\SOFTWARE\\KORV\\Verlumo";
+inline constexpr const char* kSubKey = "SOFTWARE\\KORV\\Verlumo";
+
 // Every registry test works on a store of its own in a fresh directory.
 class RegistryTest : public ::testing::Test {
 protected:
