@@ -4,15 +4,15 @@
 // back to it.
 //
 // Built by hand: clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined
-// -I. with fuzz/fuzz_picture.cpp, platform/cfile.cpp, platform/dibsection.cpp,
+// -I. -Itests with fuzz/fuzz_picture.cpp, platform/cfile.cpp, platform/dibsection.cpp,
 // pictures/pictureheader.cpp, lzwcodec.cpp, lzwencoder.cpp and
-// tests/pictures/lzwreference.cpp.
+// tests/support/lzw/lzwreference.cpp.
 
 #include "pictures/lzwcodec.h"
 #include "pictures/lzwencoder.h"
 #include "pictures/pictureheader.h"
 #include "platform/dibsection.h"
-#include "tests/pictures/lzwreference.h"
+#include "support/lzw/lzwreference.h"
 
 #include <cstdint>
 #include <cstdlib>

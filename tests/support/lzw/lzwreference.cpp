@@ -1,4 +1,4 @@
-#include "tests/pictures/lzwreference.h"
+#include "support/lzw/lzwreference.h"
 
 #include <set>
 #include <utility>
