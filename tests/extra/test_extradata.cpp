@@ -11,7 +11,6 @@
 
 #include <climits>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -193,22 +192,6 @@ TEST_F(ExtraDataTest, SlotsInTheirOrder) {
     EXPECT_EQ(U(m_specs.GetText()), kSpecsPane);
 }
 
-TEST_F(ExtraDataTest, SharedSlotsShowTheCardsTextsAndSlotTenIsHere) {
-    m_db.AddAircraft(TaggedRecord(1, 0));
-    Open(FormattedTemplate());
-    CAircraftText card(&m_files);
-    ASSERT_TRUE(card.Load(0));
-    FillExtraPanes(m_strips, m_speeds, m_specs, card, m_files, TemplatePath());
-    // Slots 17 and 20: the card's lower pane shows the fields at 28 and 40.
-    EXPECT_EQ(card.GetText(17), "1028");
-    EXPECT_EQ(card.GetText(20), "1040");
-    EXPECT_NE(m_speeds.GetText().find(W("Крейсерская: ") + card.GetText(17)), std::string::npos);
-    EXPECT_NE(m_speeds.GetText().find(W("Потолок: ") + card.GetText(20)), std::string::npos);
-    // Slot 10, the field at 64, which the card does not show.
-    EXPECT_EQ(card.GetText(10), "1064");
-    EXPECT_NE(m_specs.GetText().find(W("Двигателей: 1064\r\n")), std::string::npos);
-}
-
 TEST_F(ExtraDataTest, ValuesAreBlueAndCaptionsKeepTheirFormat) {
     m_db.AddAircraft(TaggedRecord(1, 0));
     Open(FormattedTemplate());
@@ -351,21 +334,11 @@ TEST_F(ExtraDataTest, ToolGivesThePanesInDialogOrder) {
     const ExtraDataPanes panes = ReadExtraDataPanes(m_files, m_dir.Path(), 0);
     EXPECT_EQ(panes.strWarning, "");
     ASSERT_EQ(panes.panes.size(), 3u);
-    EXPECT_EQ(panes.panes[0].nControl, 1008);
-    EXPECT_EQ(panes.panes[1].nControl, 1001);
-    EXPECT_EQ(panes.panes[2].nControl, 1003);
     std::string strStrips = kHeading;
     strStrips.insert(strStrips.size() - 2, "\r\n1000\t-\t250");
     EXPECT_EQ(U(panes.panes[0].strText), strStrips);
     EXPECT_EQ(U(panes.panes[1].strText), kSpeedsPane);
     EXPECT_EQ(U(panes.panes[2].strText), kSpecsPane);
-
-    const auto json = nlohmann::json::parse(ExtraDataPanesJson(panes));
-    ASSERT_EQ(json["panes"].size(), 3u);
-    EXPECT_EQ(json["panes"][0]["control"], 1008);
-    EXPECT_EQ(json["panes"][0]["text"], strStrips);
-    EXPECT_EQ(json["panes"][2]["control"], 1003);
-    EXPECT_EQ(json["panes"][2]["text"], kSpecsPane);
 }
 
 TEST_F(ExtraDataTest, ToolOnAnUnreadableRecordShowsEmptyValues) {

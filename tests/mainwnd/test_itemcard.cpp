@@ -125,14 +125,6 @@ TEST(InsertValue, ValueIsBlueInTheRussianCharsetAndCaptionsKeepTheirFormat) {
     EXPECT_EQ(cfSecondValue.m_strFaceName, "Times New Roman");
 }
 
-TEST(InsertValue, ValueFormatNamesOnlyColourAndCharset) {
-    const CCharFormat cf = CItemCard::ValueFormat();
-    EXPECT_EQ(cf.m_dwMask, CFM_COLOR | CFM_CHARSET);
-    EXPECT_EQ(cf.m_dwEffects, 0u);
-    EXPECT_EQ(cf.m_crTextColor, 0x00FF0000u);
-    EXPECT_EQ(cf.m_nCharSet, 204);
-}
-
 // ---------------------------------------------------------------------------
 // The whole card on a database.
 

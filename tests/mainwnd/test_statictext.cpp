@@ -65,14 +65,6 @@ INSTANTIATE_TEST_SUITE_P(
         CCutRow{"Empty", "", "", "", ""}),
     [](const testing::TestParamInfo<CCutRow>& info) { return std::string(info.param.pszName); });
 
-TEST(StaticTextSections, MissingMarkersStandAtTheEnd) {
-    CRichEditCtrl ctl;
-    ctl.StreamIn(PlainRtf(W("Фирма:\r\nСкорости")));
-    const CStaticTextSections s = FindStaticTextSections(ctl);
-    EXPECT_EQ(s.nSpecs, ctl.GetTextLength());
-    EXPECT_EQ(s.nSpeeds, ctl.GetTextLength());
-}
-
 TEST(StaticTextSections, KeepTheTemplatesFormats) {
     // Heading in dark red and bold, captions bold.
     const std::string strRtf = "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}"

@@ -120,24 +120,18 @@ TEST_F(TypeTreeTest, TrailingFragmentIsNotARecord) {
 }
 
 TEST_F(TypeTreeTest, RememberedPositionSelectsByRecordNumber) {
-    for (const auto& [nPosition, pszCaption] :
-         std::vector<std::pair<std::int32_t, const char*>>{{3, "A2a"}, {0, "A"}, {4, "B"}}) {
-        CTreeCtrl ctl;
-        CTypeTree tree(ctl, m_files, &nPosition);
-        CDbWriter db;
-        for (const Record& r : kWorkedExample)
-            db.AddTreeNamed(r.nParent, r.nItem, r.strCaption);
-        db.Write(m_dir.Path());
-        m_files.Open(m_dir.Path());
-        tree.Build();
-        EXPECT_EQ(ctl.GetItemText(tree.m_hSelectedItem), pszCaption);
-        EXPECT_EQ(tree.GetItemPosition(tree.m_hSelectedItem), nPosition);
-    }
-    for (std::int32_t nPosition : {5, 100, -1}) {
+    // Positions past the tree or negative select nothing.
+    for (const auto& [nPosition, pszCaption] : std::vector<std::pair<std::int32_t, const char*>>{
+             {3, "A2a"}, {0, "A"}, {4, "B"}, {5, nullptr}, {100, nullptr}, {-1, nullptr}}) {
         m_ctl.DeleteAllItems();
         m_tree.m_hSelectedItem = 0;
         Build(kWorkedExample, nPosition);
-        EXPECT_EQ(m_tree.m_hSelectedItem, 0u) << nPosition;
+        if (!pszCaption) {
+            EXPECT_EQ(m_tree.m_hSelectedItem, 0u) << nPosition;
+            continue;
+        }
+        EXPECT_EQ(m_ctl.GetItemText(m_tree.m_hSelectedItem), pszCaption);
+        EXPECT_EQ(m_tree.GetItemPosition(m_tree.m_hSelectedItem), nPosition);
     }
 }
 

@@ -1,7 +1,6 @@
 #include "painter/aircraftpainter.h"
 
 #include <QImage>
-#include <QImageReader>
 #include <QPainter>
 #include <QString>
 
@@ -145,37 +144,26 @@ TEST(ParseDrawing, ErrorsNameTheKey) {
         {R"({"engines": "two"})", "pic.engines:"},
         {R"({"engines": 0})", "pic.engines:"},
         {R"({"engines": 2.5})", "pic.engines:"},
-        {R"({"engine_layout": "rear"})", "pic.engine_layout:"},
         {R"({"wing": "forward"})", "pic.wing:"},
         {R"({"sweep_deg": 95})", "pic.sweep_deg:"},
         {R"({"sweep_deg": "35"})", "pic.sweep_deg:"},
-        {R"({"wing_position": "shoulder"})", "pic.wing_position:"},
-        {R"({"tail": "T"})", "pic.tail:"},
-        {R"({"gear": "floats"})", "pic.gear:"},
         {R"({"upper_deck": true})", "pic.upper_deck:"},
-        {R"({"intake": "top"})", "pic.intake:"},
         {R"({"biplane": 1})", "pic.biplane:"},
-        {R"({"tip_tanks": "yes"})", "pic.tip_tanks:"},
-        {R"({"rotor_blades": 1})", "pic.rotor_blades:"},
         {R"({"coaxial": null})", "pic.coaxial:"},
-        {R"({"combat": "true"})", "pic.combat:"},
+        {R"({"rotor_blades": 1})", "pic.rotor_blades:"},
         {R"({"livery": "#ffffff"})", "pic.livery:"},
         {R"({"livery": {"wings": "#ffffff"}})", "pic.livery.wings:"},
         {R"({"livery": {"body": "#fffff"}})", "pic.livery.body:"},
         {R"({"livery": {"stripe": "ffffff0"}})", "pic.livery.stripe:"},
         {R"({"livery": {"tail": "#gg0000"}})", "pic.livery.tail:"},
         {R"({"livery": {"underside": 255}})", "pic.livery.underside:"},
-        {R"({"livery": {"camouflage": "#12345z"}})", "pic.livery.camouflage:"},
+        {"[1, 2]", "pic:"},
+        {"\"airliner\"", "pic:"},
     };
     for (const Case& c : cases) {
         const std::string strError = ParseError(c.pszJson);
         EXPECT_TRUE(StartsWith(strError, c.pszWhere)) << c.pszJson << " gave \"" << strError << '"';
     }
-}
-
-TEST(ParseDrawing, NonObjectNamesThePlace) {
-    EXPECT_TRUE(StartsWith(ParseError("[1, 2]"), "pic:"));
-    EXPECT_TRUE(StartsWith(ParseError("\"airliner\""), "pic:"));
 }
 
 TEST(ParseDrawing, EverySamplePictureParses) {
@@ -224,17 +212,6 @@ TEST(PaintAircraft, FillsTheRequestedSize) {
         PaintAircraft(DefaultDrawing(AircraftClass::Light), AircraftView::Top, 0, 10).isNull());
 }
 
-TEST(PaintAircraft, SameParametersGiveTheSamePixels) {
-    for (AircraftClass eClass : kAllClasses) {
-        AircraftDrawing d = DefaultDrawing(eClass);
-        for (AircraftView view : kAllViews) {
-            const QImage a = PaintAircraft(d, view, 240, 160);
-            const QImage b = PaintAircraft(d, view, 240, 160);
-            EXPECT_TRUE(a == b) << int(eClass) << " view " << int(view);
-        }
-    }
-}
-
 TEST(PaintAircraft, ParametersChangeThePicture) {
     AircraftDrawing d = DefaultDrawing(AircraftClass::Airliner);
     const QImage plain = PaintAircraft(d, AircraftView::Side, 480, 300);
@@ -252,7 +229,8 @@ TEST(PaintAircraft, AircraftLiesInsideWithAMarginAndFillsIt) {
             // The class's own sizes and a few awkward ones.
             for (auto [L, S, H] : {std::tuple{0.0, 0.0, 0.0}, std::tuple{60.0, 10.0, 3.0},
                                    std::tuple{5.0, 40.0, 20.0}}) {
-                const QRect r = SilhouetteOf(Drawing(eClass, L, S, H), view, nWidth, nHeight);
+                const AircraftDrawing d = Drawing(eClass, L, S, H);
+                const QRect r = SilhouetteOf(d, view, nWidth, nHeight);
                 const std::string strCase = std::to_string(int(eClass)) + " view " +
                                             std::to_string(int(view)) + " L " + std::to_string(L);
                 ASSERT_FALSE(r.isNull()) << strCase;
@@ -265,6 +243,9 @@ TEST(PaintAircraft, AircraftLiesInsideWithAMarginAndFillsIt) {
                 // Centred.
                 EXPECT_NEAR(r.center().x(), nWidth / 2.0, 3) << strCase;
                 EXPECT_NEAR(r.center().y(), nHeight / 2.0, 3) << strCase;
+                EXPECT_TRUE(PaintAircraft(d, view, nWidth, nHeight) ==
+                            PaintAircraft(d, view, nWidth, nHeight))
+                    << strCase << " is not deterministic";
             }
         }
     }
@@ -328,15 +309,6 @@ TEST(PaintAircraft, HelicopterTopViewShowsTheRotorDisc) {
         const QPoint pt = (ptCentre + QPointF(std::cos(a), std::sin(a)) * 0.85 * dRadius).toPoint();
         EXPECT_NE(image.pixel(pt), background.pixel(pt)) << "angle step " << k;
     }
-}
-
-TEST(PaintAircraft, FighterSideViewIsLowAndLong) {
-    const QRect r = SilhouetteOf(Drawing(AircraftClass::Fighter, 17.32, 11.36, 4.73),
-                                 AircraftView::Side, 480, 300);
-    EXPECT_GT(r.width(), 2.8 * r.height());
-    const QRect top = SilhouetteOf(Drawing(AircraftClass::Fighter, 17.32, 11.36, 4.73),
-                                   AircraftView::Top, 480, 480);
-    EXPECT_GT(top.height(), top.width()) << "longer than its span";
 }
 
 // --- palette ----------------------------------------------------------------------
@@ -409,12 +381,6 @@ protected:
     std::string File(const char* pszName) const { return (m_dir / pszName).string(); }
     std::filesystem::path m_dir;
 };
-
-TEST_F(LoadImageFileTest, TheUsualFormatsAreAvailable) {
-    const QList<QByteArray> formats = QImageReader::supportedImageFormats();
-    for (const char* psz : {"png", "jpg", "jpeg", "bmp"})
-        EXPECT_TRUE(formats.contains(QByteArray(psz))) << psz;
-}
 
 TEST_F(LoadImageFileTest, TransparencyLiesOnWhite) {
     QImage image(4, 2, QImage::Format_ARGB32);

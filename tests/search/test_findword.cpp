@@ -38,7 +38,6 @@ INSTANTIATE_TEST_SUITE_P(
         // Letter case: the pattern once, the text character by character.
         FindRow{"LowerPatternFindsCapitals", "ЖК-12", "жк", false, 0},
         FindRow{"LowerTextMatchesToo", "самолёт жк", "ЖК", false, 8},
-        FindRow{"MixedCaseLatin", "Boeing", "bOeInG", false, 0},
         FindRow{"ByteFF", "ЯЯ", "я", false, 0},
         // Whole words: a minus or a blank ends a word, "_" and digits do not.
         FindRow{"MinusEndsTheWord", "ЖК-12", "ЖК", true, 0},
@@ -48,7 +47,6 @@ INSTANTIATE_TEST_SUITE_P(
         FindRow{"UnderscoreBefore", "X_ЖК", "ЖК", true, -1},
         FindRow{"DigitBefore", "2ЖК", "ЖК", true, -1},
         FindRow{"CyrillicLetterBefore", "МиГ-29", "иг", true, -1},
-        FindRow{"LatinLetterBehind", "ANT", "AN", true, -1},
         FindRow{"WholeText", "AN", "an", true, 0}, FindRow{"Brackets", "(AN)", "AN", true, 1},
         FindRow{"NumeroSignIsNoLetter", "№5", "5", true, 1},
         FindRow{"WordAtTheEnd", "Ан 24", "24", true, 3},
@@ -64,8 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
         FindRow{"EmptyPattern", "ЖК", "", false, -1},
         FindRow{"EmptyPatternWholeWord", "", "", true, -1},
         FindRow{"PatternLongerThanText", "ЖК", "ЖКА", false, -1},
-        FindRow{"SameLength", "Ил-76", "ил-76", true, 0}, FindRow{"Dash", "-", "-", true, 0},
-        FindRow{"NotThere", "Туполев", "ИЛ", false, -1}),
+        FindRow{"SameLength", "Ил-76", "ил-76", true, 0}, FindRow{"Dash", "-", "-", true, 0}),
     [](const testing::TestParamInfo<FindRow>& info) { return std::string(info.param.pszName); });
 
 // The letters of code page 1251 beyond the Russian alphabet fold as the

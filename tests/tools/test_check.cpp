@@ -75,16 +75,16 @@ TEST_P(CheckFindings, AreReported) {
     EXPECT_NE(strReport.find(GetParam().pszExpected), std::string::npos) << strReport;
 }
 
-AircraftRecord& Type(CDbWriter& db, int n, AircraftRecord& rec) {
-    rec = AircraftRecord::FromBytes(reinterpret_cast<const unsigned char*>(db.m_aircraft.data()) +
-                                    n * 156);
-    return rec;
-}
-
-void PutType(CDbWriter& db, int n, const AircraftRecord& rec) {
-    unsigned char bytes[156];
-    rec.ToBytes(bytes);
-    db.m_aircraft.replace(n * 156, 156, reinterpret_cast<const char*>(bytes), 156);
+// A mutation that edits type record n in place.
+std::function<void(CDbWriter&)> EditType(int n, std::function<void(AircraftRecord&)> edit) {
+    return [=](CDbWriter& db) {
+        AircraftRecord rec = AircraftRecord::FromBytes(
+            reinterpret_cast<const unsigned char*>(db.m_aircraft.data()) + n * 156);
+        edit(rec);
+        unsigned char bytes[156];
+        rec.ToBytes(bytes);
+        db.m_aircraft.replace(n * 156, 156, reinterpret_cast<const char*>(bytes), 156);
+    };
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -110,34 +110,14 @@ INSTANTIATE_TEST_SUITE_P(
               "Tree.dat: trailing fragment of 5 bytes after record 4"},
         Fault{"type_fragment", [](CDbWriter& db) { db.AppendAircraftBytes("x"); },
               "AircraftItems.dat: trailing fragment of 1 bytes after record 2"},
-        Fault{"string_outside",
-              [](CDbWriter& db) {
-                  AircraftRecord rec;
-                  Type(db, 1, rec).model = 9999;
-                  PutType(db, 1, rec);
-              },
+        Fault{"string_outside", EditType(1, [](AircraftRecord& r) { r.model = 9999; }),
               "AircraftItems.dat: record 1: model 9999 is outside Strings.dat"},
-        Fault{"strips_outside",
-              [](CDbWriter& db) {
-                  AircraftRecord rec;
-                  Type(db, 2, rec).stripCount = 3;
-                  PutType(db, 2, rec);
-              },
+        Fault{"strips_outside", EditType(2, [](AircraftRecord& r) { r.stripCount = 3; }),
               "AircraftItems.dat: record 2: strip rows 2 to 4 lie outside FlightStrips.dat (4 "
               "rows)"},
-        Fault{"negative_first_strip",
-              [](CDbWriter& db) {
-                  AircraftRecord rec;
-                  Type(db, 0, rec).firstStrip = -2;
-                  PutType(db, 0, rec);
-              },
+        Fault{"negative_first_strip", EditType(0, [](AircraftRecord& r) { r.firstStrip = -2; }),
               "strip rows -2 to -1 lie outside"},
-        Fault{"negative_pictures",
-              [](CDbWriter& db) {
-                  AircraftRecord rec;
-                  Type(db, 0, rec).pictureCount = -1;
-                  PutType(db, 0, rec);
-              },
+        Fault{"negative_pictures", EditType(0, [](AircraftRecord& r) { r.pictureCount = -1; }),
               "picture count -1"}),
     [](const testing::TestParamInfo<Fault>& info) { return info.param.pszName; });
 
