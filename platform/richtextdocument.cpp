@@ -18,6 +18,30 @@ CCharFormat Normalized(CCharFormat cf) {
     return cf;
 }
 
+// Stored paragraph formats are in range and their stops sorted, so that
+// formats that look the same compare equal.
+CParaFormat Normalized(const CParaFormat& pf) {
+    CParaFormat pfOut;
+    if (pf.m_nAlignment >= PFA_LEFT && pf.m_nAlignment <= PFA_JUSTIFY)
+        pfOut.m_nAlignment = pf.m_nAlignment;
+    pfOut.m_nLeftIndent = ClampTwips(pf.m_nLeftIndent);
+    pfOut.m_nRightIndent = ClampTwips(pf.m_nRightIndent);
+    pfOut.m_nFirstLineIndent = ClampTwips(pf.m_nFirstLineIndent);
+    pfOut.m_nSpaceBefore = ClampTwips(pf.m_nSpaceBefore, 0);
+    pfOut.m_nSpaceAfter = ClampTwips(pf.m_nSpaceAfter, 0);
+    for (std::size_t i = 0; i < std::min(pf.m_nTabs, kMaxTabStops); ++i)
+        pfOut.AddTabStop(pf.m_rgxTabs[i]);
+    return pfOut;
+}
+
+// The "\r\n" pairs in s; they cannot overlap.
+std::size_t CountLineEnds(std::string_view s) {
+    std::size_t nCount = 0;
+    for (std::size_t i = s.find("\r\n"); i != std::string_view::npos; i = s.find("\r\n", i + 2))
+        ++nCount;
+    return nCount;
+}
+
 void CopyEffect(CCharFormat& cfTarget, const CCharFormat& cfSource, std::uint32_t dwEffect) {
     cfTarget.m_dwEffects = (cfTarget.m_dwEffects & ~dwEffect) | (cfSource.m_dwEffects & dwEffect);
 }
@@ -46,6 +70,23 @@ void ApplyCharFormat(CCharFormat& cfTarget, const CCharFormat& cfSource) {
         cfTarget.m_nHeight = cfSource.m_nHeight;
 }
 
+bool CParaFormat::AddTabStop(std::int32_t x) {
+    if (x < 1 || x > kMaxParaTwips || m_nTabs >= kMaxTabStops)
+        return false;
+    const auto itEnd = m_rgxTabs.begin() + static_cast<std::ptrdiff_t>(m_nTabs);
+    const auto it = std::lower_bound(m_rgxTabs.begin(), itEnd, x);
+    if (it != itEnd && *it == x)
+        return false;
+    std::copy_backward(it, itEnd, itEnd + 1);
+    *it = x;
+    ++m_nTabs;
+    return true;
+}
+
+std::int32_t ClampTwips(long long n, std::int32_t nMin) {
+    return static_cast<std::int32_t>(std::clamp<long long>(n, nMin, kMaxParaTwips));
+}
+
 CCharFormat CRichTextDocument::PlainCharFormat() {
     CCharFormat cf;
     cf.m_dwMask = CFM_ALL;
@@ -55,7 +96,9 @@ CCharFormat CRichTextDocument::PlainCharFormat() {
     return cf;
 }
 
-CRichTextDocument::CRichTextDocument() : m_cfEnd(PlainCharFormat()) {}
+CRichTextDocument::CRichTextDocument() : m_cfEnd(PlainCharFormat()) {
+    m_paragraphs.push_back(InternPara(CParaFormat{}));
+}
 
 bool CRichTextDocument::CFormatLess::operator()(const CCharFormat& a, const CCharFormat& b) const {
     return std::tie(a.m_dwMask, a.m_dwEffects, a.m_nHeight, a.m_crTextColor, a.m_nCharSet,
@@ -91,6 +134,7 @@ void CRichTextDocument::SetEndFormat(const CCharFormat& cf) {
 void CRichTextDocument::Append(std::string_view str, const CCharFormat& cf) {
     if (str.empty())
         return;
+    ReplaceParagraphs(m_strText.size(), 0, str);
     m_strText.append(str);
     // The reader appends one character at a time: keep the common case cheap.
     if (!m_runs.empty() && m_formats[m_runs.back().m_nFormat] == cf) {
@@ -110,6 +154,7 @@ void CRichTextDocument::Insert(std::size_t nPos, std::string_view str, const CCh
     nPos = std::min(nPos, m_strText.size());
     const std::uint32_t nFormat = Intern(cf);
     const std::size_t iRun = SplitAt(nPos);
+    ReplaceParagraphs(nPos, 0, str);
     m_strText.insert(nPos, str);
     m_runs.insert(m_runs.begin() + static_cast<std::ptrdiff_t>(iRun), CRun{str.size(), nFormat});
     Compact(iRun, iRun + 1);
@@ -125,6 +170,7 @@ void CRichTextDocument::Erase(std::size_t nPos, std::size_t nCount) {
     const std::size_t iLast = SplitAt(nPos + nCount);
     m_runs.erase(m_runs.begin() + static_cast<std::ptrdiff_t>(iFirst),
                  m_runs.begin() + static_cast<std::ptrdiff_t>(iLast));
+    ReplaceParagraphs(nPos, nCount, {});
     m_strText.erase(nPos, nCount);
     Compact(iFirst, iFirst);
 }
@@ -149,6 +195,74 @@ void CRichTextDocument::Clear() {
     m_runs.clear();
     m_formats.clear();
     m_formatIndex.clear();
+    const CParaFormat pfLast = GetParaFormat(m_paragraphs.size());
+    m_paragraphs.clear();
+    m_paraFormats.clear();
+    m_paraFormatIndex.clear();
+    m_paragraphs.push_back(InternPara(pfLast));
+}
+
+std::size_t CRichTextDocument::GetParagraphAt(std::size_t nPos) const {
+    if (nPos >= m_strText.size())
+        return m_paragraphs.size() - 1;
+    // The line ends before it; the "\n" of one closing its own paragraph is
+    // not wholly in the text before nPos.
+    return CountLineEnds(std::string_view(m_strText).substr(0, nPos));
+}
+
+const CParaFormat& CRichTextDocument::GetParaFormat(std::size_t nParagraph) const {
+    return m_paraFormats[m_paragraphs[std::min(nParagraph, m_paragraphs.size() - 1)]];
+}
+
+void CRichTextDocument::SetParaFormat(std::size_t nParagraph, const CParaFormat& pf) {
+    if (nParagraph < m_paragraphs.size())
+        m_paragraphs[nParagraph] = InternPara(pf);
+}
+
+void CRichTextDocument::SetDefaultTab(std::int32_t nTwips) {
+    m_nDefaultTab = std::clamp<std::int32_t>(nTwips, 1, kMaxParaTwips);
+}
+
+std::uint32_t CRichTextDocument::InternPara(const CParaFormat& pf) {
+    CParaFormat pfStored = Normalized(pf);
+    auto it = m_paraFormatIndex.find(pfStored);
+    if (it != m_paraFormatIndex.end())
+        return it->second;
+    const auto nFormat = static_cast<std::uint32_t>(m_paraFormats.size());
+    m_paraFormats.push_back(pfStored);
+    m_paraFormatIndex.emplace(pfStored, nFormat);
+    return nFormat;
+}
+
+void CRichTextDocument::ReplaceParagraphs(std::size_t nPos, std::size_t nCount,
+                                          std::string_view str) {
+    if (nCount == 0 && str.empty())
+        return;
+    // Only line ends touching the replaced text change: with one character on
+    // either side, the old window holds those that go, the new one those
+    // that come.
+    const std::string_view text(m_strText);
+    const std::string_view before = nPos > 0 ? text.substr(nPos - 1, 1) : std::string_view();
+    const std::string_view after = text.substr(std::min(nPos + nCount, text.size()), 1);
+    const std::size_t nGone =
+        CountLineEnds(std::string(before).append(text.substr(nPos, nCount)).append(after));
+    const std::size_t nCome = CountLineEnds(std::string(before).append(str).append(after));
+    if (nGone == 0 && nCome == 0)
+        return;
+
+    // The paragraph the edit starts in: the line ends wholly before nPos
+    // precede it. Counted from the nearer end of the text, so that appending
+    // stays cheap.
+    std::size_t iFirst = 0;
+    if (nPos <= text.size() - nPos)
+        iFirst = CountLineEnds(text.substr(0, nPos));
+    else
+        iFirst = m_paragraphs.size() - 1 - CountLineEnds(text.substr(nPos - 1));
+    // Its format goes to every paragraph it is joined with or split into.
+    const std::uint32_t nFormat = m_paragraphs[iFirst];
+    const auto itFrom = m_paragraphs.begin() + static_cast<std::ptrdiff_t>(iFirst) + 1;
+    m_paragraphs.insert(m_paragraphs.erase(itFrom, itFrom + static_cast<std::ptrdiff_t>(nGone)),
+                        nCome, nFormat);
 }
 
 std::size_t CRichTextDocument::SplitAt(std::size_t nPos) {

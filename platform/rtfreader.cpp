@@ -21,7 +21,8 @@ constexpr std::size_t kMaxPendingBytes = 256;
 
 enum class EDest { text, skip, fontTable, colorTable };
 
-// The character state a group starts with and restores when it closes.
+// The character and paragraph state a group starts with and restores when
+// it closes.
 struct CGroupState {
     EDest m_dest = EDest::text;
     int m_nFont = -1; // -1: the document's default font (\deff)
@@ -29,6 +30,8 @@ struct CGroupState {
     std::uint32_t m_dwEffects = 0;
     int m_nColor = -1; // colour table index; -1 auto
     int m_nUnicodeSkip = 1;
+    // What the next paragraph mark gives the paragraph it closes.
+    CParaFormat m_pf;
 };
 
 struct CFontEntry {
@@ -104,6 +107,7 @@ private:
     void ControlSymbol(unsigned char ch);
     void FontTableWord(std::string_view word, int nParam);
     void ColorTableWord(std::string_view word, int nParam);
+    bool ParagraphWord(std::string_view word, int nParam);
     void UnicodeChar(int nParam);
     void LiteralByte(unsigned char ch);
     void CodePageByte(unsigned char ch);
@@ -164,6 +168,8 @@ CRichTextDocument CRtfReader::Read() {
     FlushBytes();
     if (m_stack.empty())
         return std::move(m_doc);
+    // The final paragraph mark closes what no \par closed.
+    m_doc.SetParaFormat(m_doc.GetParagraphCount() - 1, State().m_pf);
     CCharFormat cfEnd = CurrentFormat();
     if (m_doc.GetLength() >= 2 && m_doc.GetLength() == m_nLastParagraphEnd) {
         m_doc.Erase(m_doc.GetLength() - 2, 2);
@@ -292,6 +298,8 @@ void CRtfReader::ControlWord(std::string_view word, bool bHasParam, int nParam) 
         state.m_dest = EDest::skip;
         return;
     }
+    if (ParagraphWord(word, nParam))
+        return;
 
     // A word without a parameter switches on; a zero parameter switches off.
     const bool bOn = !bHasParam || nParam != 0;
@@ -332,6 +340,9 @@ void CRtfReader::ControlWord(std::string_view word, bool bHasParam, int nParam) 
         state.m_nHalfPoints = nParam > 0 ? std::min(nParam, kMaxHalfPoints) : kDefaultHalfPoints;
     } else if (word == "cf") {
         state.m_nColor = std::max(nParam, -1);
+    } else if (word == "deftab") {
+        if (nParam > 0)
+            m_doc.SetDefaultTab(ClampTwips(nParam));
     } else if (word == "deff") {
         m_nDefaultFont = nParam;
     } else if (word == "ansi") {
@@ -361,8 +372,38 @@ void CRtfReader::ControlWord(std::string_view word, bool bHasParam, int nParam) 
     } else if (word == "emspace" || word == "enspace" || word == "qmspace") {
         EmitByte(' ');
     }
-    // Everything else (paragraph layout, page setup, styles, languages)
-    // does not change the text or the character formats kept here.
+    // Everything else (page setup, styles, languages, tables, kinds of tab
+    // stops) does not change the text or the formats kept here.
+}
+
+bool CRtfReader::ParagraphWord(std::string_view word, int nParam) {
+    CParaFormat& pf = State().m_pf;
+    if (word == "pard")
+        pf = CParaFormat{};
+    else if (word == "ql")
+        pf.m_nAlignment = PFA_LEFT;
+    else if (word == "qr")
+        pf.m_nAlignment = PFA_RIGHT;
+    else if (word == "qc")
+        pf.m_nAlignment = PFA_CENTER;
+    else if (word == "qj")
+        pf.m_nAlignment = PFA_JUSTIFY;
+    else if (word == "li")
+        pf.m_nLeftIndent = ClampTwips(nParam);
+    else if (word == "ri")
+        pf.m_nRightIndent = ClampTwips(nParam);
+    else if (word == "fi")
+        pf.m_nFirstLineIndent = ClampTwips(nParam);
+    else if (word == "sb")
+        pf.m_nSpaceBefore = ClampTwips(nParam, 0);
+    else if (word == "sa")
+        pf.m_nSpaceAfter = ClampTwips(nParam, 0);
+    else if (word == "tx" || word == "tb")
+        // Right, centred, decimal and bar stops are kept as plain stops.
+        pf.AddTabStop(ClampTwips(nParam));
+    else
+        return false;
+    return true;
 }
 
 void CRtfReader::ControlSymbol(unsigned char ch) {
@@ -506,6 +547,9 @@ void CRtfReader::EmitLineEnd(bool bParagraph) {
     if (State().m_dest != EDest::text)
         return;
     m_bAfterHighSurrogate = false;
+    // Every line end is a paragraph mark here, and the paragraph it closes
+    // takes the properties in force at the mark.
+    m_doc.SetParaFormat(m_doc.GetParagraphCount() - 1, State().m_pf);
     const CCharFormat& cf = CurrentFormat();
     m_doc.Append("\r\n", cf);
     if (bParagraph) {

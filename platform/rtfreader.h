@@ -21,6 +21,12 @@ bool IsRtf(std::string_view bytes);
 // cp1251 lacks become '?'. Heights are twips; a run without \fs is 12 point
 // (240), RTF's default.
 //
+// Paragraphs keep what a rich edit 1.0 control shows of their formatting:
+// alignment, indents, space before and after, and the tab stops (every kind
+// taken as a left stop), with the document's \deftab. Each paragraph takes
+// the properties in force at the mark that closes it; \pard resets them,
+// and groups restore them like character properties.
+//
 // Input that is not RTF (see IsRtf) is read as plain text, as the control
 // does with a stream that lacks the header. Broken RTF gives the text read up
 // to the point where it breaks; nothing after the document's closing brace is
