@@ -7,7 +7,19 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextOption>
 #include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+// Qt takes tab positions in pixels at 96 dots per inch and scales them to
+// the device itself: in those units a twip is 96/1440 pixel.
+constexpr double kQtTabUnitsPerTwip = 96.0 / kTwipsPerInch;
+
+} // namespace
 
 CRichEditView::CRichEditView(CRichEditCtrl& ctlEdit, QWidget* pParent)
     : QTextEdit(pParent), m_ctlEdit(ctlEdit) {
@@ -64,6 +76,39 @@ QTextCharFormat CRichEditView::ToQtFormat(const CCharFormat& cf, const QPalette&
     return fmt;
 }
 
+QTextBlockFormat CRichEditView::ToQtBlockFormat(const CParaFormat& pf, double dDpiX, double dDpiY) {
+    const double dPerTwipX = dDpiX / kTwipsPerInch;
+    const double dPerTwipY = dDpiY / kTwipsPerInch;
+    QTextBlockFormat fmt;
+    switch (pf.m_nAlignment) {
+    case PFA_RIGHT:
+        fmt.setAlignment(Qt::AlignRight);
+        break;
+    case PFA_CENTER:
+        fmt.setAlignment(Qt::AlignHCenter);
+        break;
+    case PFA_JUSTIFY:
+        fmt.setAlignment(Qt::AlignJustify);
+        break;
+    default:
+        fmt.setAlignment(Qt::AlignLeft);
+        break;
+    }
+    // The control starts no line left of its text area.
+    const std::int32_t nLeft = std::max<std::int32_t>(pf.m_nLeftIndent, 0);
+    const std::int32_t nFirst = std::max<std::int32_t>(pf.m_nLeftIndent + pf.m_nFirstLineIndent, 0);
+    fmt.setLeftMargin(nLeft * dPerTwipX);
+    fmt.setTextIndent((nFirst - nLeft) * dPerTwipX);
+    fmt.setRightMargin(std::max<std::int32_t>(pf.m_nRightIndent, 0) * dPerTwipX);
+    fmt.setTopMargin(pf.m_nSpaceBefore * dPerTwipY);
+    fmt.setBottomMargin(pf.m_nSpaceAfter * dPerTwipY);
+    QList<QTextOption::Tab> tabs;
+    for (std::size_t i = 0; i < std::min(pf.m_nTabs, kMaxTabStops); ++i)
+        tabs.append(QTextOption::Tab(pf.m_rgxTabs[i] * kQtTabUnitsPerTwip, QTextOption::LeftTab));
+    fmt.setTabPositions(tabs);
+    return fmt;
+}
+
 void CRichEditView::Refresh() {
     m_bRefreshPending = false;
     const int nScrollX = horizontalScrollBar()->value();
@@ -73,10 +118,18 @@ void CRichEditView::Refresh() {
     const QPalette pal = palette();
     const QString strFamily = font().family();
 
+    const double dDpiX = logicalDpiX();
+    const double dDpiY = logicalDpiY();
+
     QTextDocument* pDoc = document();
     pDoc->clear();
+    QTextOption option = pDoc->defaultTextOption();
+    option.setTabStopDistance(doc.GetDefaultTab() * kQtTabUnitsPerTwip);
+    pDoc->setDefaultTextOption(option);
     QTextCursor cursor(pDoc);
     cursor.beginEditBlock();
+    std::size_t nParagraph = 0;
+    cursor.setBlockFormat(ToQtBlockFormat(doc.GetParaFormat(0), dDpiX, dDpiY));
     // An empty document, and the last paragraph, type in the end format.
     const QTextCharFormat fmtEnd = ToQtFormat(doc.GetEndFormat(), pal, strFamily);
     cursor.setBlockCharFormat(fmtEnd);
@@ -98,7 +151,8 @@ void CRichEditView::Refresh() {
             // "\r\n" ends the paragraph (its LF may open the next run); a lone
             // CR or LF, which only a value can bring, breaks the line.
             if (strText[nPos] == '\r' && nPos + 1 < strText.size() && strText[nPos + 1] == '\n') {
-                cursor.insertBlock(QTextBlockFormat(), fmt);
+                cursor.insertBlock(ToQtBlockFormat(doc.GetParaFormat(++nParagraph), dDpiX, dDpiY),
+                                   fmt);
                 nPos += 2;
             } else {
                 cursor.insertText(QString(QChar::LineSeparator), fmt);
