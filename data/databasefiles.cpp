@@ -24,6 +24,23 @@ void CDatabaseFiles::Open(const std::string& strDir) {
     m_fileStrips.Open(PathIn(strDir, kStripsName));
 }
 
+std::vector<CDatabaseFiles::CUnopened>
+CDatabaseFiles::UnopenedFiles(const std::string& strDir) const {
+    std::vector<CUnopened> unopened;
+    for (const CFile* pFile :
+         {static_cast<const CFile*>(&m_fileStrings), static_cast<const CFile*>(&m_fileTree),
+          static_cast<const CFile*>(&m_fileAircraft), &m_filePictures,
+          static_cast<const CFile*>(&m_fileStrips)})
+        if (!pFile->IsOpen())
+            unopened.push_back({pFile->GetFilePath(), pFile->GetOpenError()});
+    for (const char* pszName : {kCardTemplateName, kExtraTemplateName}) {
+        CFile file;
+        if (!file.Open(PathIn(strDir, pszName)))
+            unopened.push_back({file.GetFilePath(), file.GetOpenError()});
+    }
+    return unopened;
+}
+
 void CDatabaseFiles::Close() {
     m_fileStrings.Close();
     m_fileTree.Close();

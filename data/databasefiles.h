@@ -5,6 +5,7 @@
 #include "platform/cfile.h"
 
 #include <string>
+#include <vector>
 
 // The five data files, open for the whole run. The viewer's application
 // object and the database tool both read the data through one of these.
@@ -27,6 +28,15 @@ public:
     void Close();
 
     static std::string PathIn(const std::string& strDir, const char* pszName);
+
+    // The files of the database in strDir that cannot be opened, each with
+    // the errno of its opening: the five data files as the last Open left
+    // them, then the two templates, which are tried here.
+    struct CUnopened {
+        std::string strPath;
+        int nError;
+    };
+    std::vector<CUnopened> UnopenedFiles(const std::string& strDir) const;
 
     CStringPoolFile m_fileStrings;
     CRecordFile m_fileTree;

@@ -20,13 +20,17 @@ bool CFile::Open(const std::string& strFileName, unsigned /*nOpenFlags*/) {
     Close();
     m_strFileName = strFileName;
     int fd = ::open(strFileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        m_nOpenError = errno;
         return false;
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        m_nOpenError = EISDIR;
         ::close(fd);
         return false;
     }
+    m_nOpenError = 0;
     m_fd = fd;
     m_nPosition = 0;
     m_nBufferStart = 0;

@@ -35,6 +35,9 @@ public:
     // Closing a file that never opened does nothing.
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
+    // errno of the last Open that failed (EISDIR for what is not a regular
+    // file), 0 after one that succeeded.
+    int GetOpenError() const { return m_nOpenError; }
     const std::string& GetFilePath() const { return m_strFileName; }
 
     // Seeking past the end succeeds; a negative result position or a closed
@@ -52,6 +55,7 @@ private:
     static constexpr std::size_t kBufferSize = 64 * 1024;
 
     int m_fd = -1;
+    int m_nOpenError = 0;
     std::string m_strFileName;
     std::uint64_t m_nPosition = 0;    // logical position
     std::uint64_t m_nBufferStart = 0; // file offset of m_buffer[0]

@@ -1,5 +1,7 @@
 #include "platform/fileerrorreport.h"
 
+#include <cerrno>
+#include <cstring>
 #include <new>
 
 bool CFileErrorReport::Report(const CFileException& e) {
@@ -13,6 +15,35 @@ bool CFileErrorReport::Report(const CFileException& e) {
 void CFileErrorReport::ReportException(const std::exception& e) {
     if (m_sink)
         m_sink(m_strTitle, Message(e));
+}
+
+void CFileErrorReport::ReportUnopened(const std::vector<std::pair<std::string, int>>& files) {
+    if (files.empty())
+        return;
+    std::string strText = files.size() == 1 ? "Не удалось открыть файл базы данных:"
+                                            : "Не удалось открыть файлы базы данных:";
+    for (const auto& [strFileName, nError] : files) {
+        m_reported.insert(strFileName);
+        strText += "\n«" + strFileName + "»: " + OpenErrorText(nError) + ";";
+    }
+    strText.back() = '.';
+    strText += "\nБез них часть данных не будет показана.";
+    if (m_sink)
+        m_sink(m_strTitle, strText);
+}
+
+std::string CFileErrorReport::OpenErrorText(int nError) {
+    switch (nError) {
+    case ENOENT:
+        return "файла нет";
+    case EACCES:
+    case EPERM:
+        return "нет прав на чтение";
+    case EISDIR:
+        return "это не обычный файл";
+    default:
+        return std::string("ошибка открытия (") + std::strerror(nError) + ")";
+    }
 }
 
 bool CFileErrorReport::WasReported(const std::string& strFileName) const {

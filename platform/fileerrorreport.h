@@ -6,6 +6,8 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 // What happens to a CFileException that no code of the program catches: at
 // the boundary of the window message being handled it becomes a warning to
@@ -28,10 +30,17 @@ public:
     // an action the user asked for.
     void ReportException(const std::exception& e);
 
+    // One warning for the files that could not be opened at all, each as
+    // (path, errno); each then counts as reported, so the first read that
+    // fails on it brings no second warning. Nothing when the list is empty.
+    void ReportUnopened(const std::vector<std::pair<std::string, int>>& files);
+
     // The text in Russian (UTF-8), naming the file and the cause. File names
     // are shown as the system gave them (UTF-8 on Linux).
     static std::string Message(const CFileException& e);
     static std::string Message(const std::exception& e);
+    // Why a file could not be opened, from its errno.
+    static std::string OpenErrorText(int nError);
 
     std::string m_strTitle = "Verlumo";
     Sink m_sink;

@@ -12,6 +12,8 @@ VERLUMO_PACKAGES=(
     qt6-base-dev qt6-qpa-plugins libgl-dev
     libgif-dev
     fonts-dejavu-core fonts-liberation
+    # The viewer as a user drives it: a real X server and window manager.
+    xvfb openbox xdotool
 )
 
 verlumo_install_packages() {

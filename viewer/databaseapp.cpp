@@ -25,8 +25,11 @@ CDatabaseApp::CDatabaseApp() {
             std::fprintf(stderr, "%s: %s\n", strTitle.c_str(), strText.c_str());
             return;
         }
-        QMessageBox::warning(QApplication::activeWindow(), QString::fromUtf8(strTitle),
-                             QString::fromUtf8(strText));
+        QWidget* pWindow = QApplication::activeWindow();
+        QMessageBox::warning(pWindow, QString::fromUtf8(strTitle), QString::fromUtf8(strText));
+        // Not every window manager gives the keyboard back when the box goes.
+        if (pWindow)
+            pWindow->activateWindow();
     };
     g_pApp = this;
 }
@@ -34,6 +37,13 @@ CDatabaseApp::CDatabaseApp() {
 CDatabaseApp::~CDatabaseApp() {
     if (g_pApp == this)
         g_pApp = nullptr;
+}
+
+void CDatabaseApp::ReportUnopenedFiles() {
+    std::vector<std::pair<std::string, int>> files;
+    for (const CUnopened& file : UnopenedFiles(m_strDataDir))
+        files.emplace_back(file.strPath, file.nError);
+    m_fileErrors.ReportUnopened(files);
 }
 
 bool CDatabaseApp::InitInstance(const std::vector<std::string>& args) {
@@ -48,6 +58,7 @@ bool CDatabaseApp::InitInstance(const std::vector<std::string>& args) {
     // Each file may fail to open; reading it later raises the error
     // that reaches the user.
     OpenDataFiles();
+    ReportUnopenedFiles();
 
     std::int32_t nFirstItem = -1;
     ReadRememberedPosition(nFirstItem);

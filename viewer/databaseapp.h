@@ -29,6 +29,9 @@ public:
 
     // Opens the data files from m_strDataDir in the fixed order.
     void OpenDataFiles() { Open(m_strDataDir); }
+    // One warning naming every data file and template that cannot be opened
+    // and why, so a start in the wrong directory is told at once.
+    void ReportUnopenedFiles();
     // A file of the database by its fixed name.
     std::string DataPath(const char* pszName) const { return PathIn(m_strDataDir, pszName); }
 

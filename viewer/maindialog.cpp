@@ -177,6 +177,10 @@ bool CMainDialog::OnInitDialog() {
     // window being made anew.
     if (m_pApp->m_cmdInfo.m_bTopMost)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // Window managers draw nothing of a minimised window's client area, so
+    // the icon goes on the window, first, so that no failed read can leave
+    // the window without it.
+    setWindowIcon(m_hIcon);
     UpdateData(false);
     m_hWaitCursor = QCursor(Qt::WaitCursor);
     // Nothing is shown yet, so there is nothing to open.
@@ -185,12 +189,12 @@ bool CMainDialog::OnInitDialog() {
     LoadStaticText(m_ctlGeneral);
     LoadStaticText(m_ctlSpecs);
     LoadStaticText(m_ctlSpeeds);
-    // The view learns of the items even when a read ends the build early.
+    // A read that ends the build early is reported, and the window is made
+    // whole all the same around the items built so far.
     try {
         m_typeTree.Build();
-    } catch (const CFileException&) {
-        m_pTreeView->Reset();
-        throw;
+    } catch (const CFileException& e) {
+        ReportFileError(e);
     }
     m_hSelectedItem = m_typeTree.m_hSelectedItem;
     m_pTreeView->Reset();
@@ -199,9 +203,6 @@ bool CMainDialog::OnInitDialog() {
     // The remembered item: its ancestors open, it comes into view, and its
     // card follows one timer delay later.
     m_pTreeView->SelectItem(m_hSelectedItem);
-    // Window managers draw nothing of a minimised window's client area, so
-    // the icon goes on the window.
-    setWindowIcon(m_hIcon);
     m_pTreeView->setFocus(Qt::OtherFocusReason);
     return true;
 }
@@ -241,7 +242,6 @@ void CMainDialog::OnTimer(unsigned nIDEvent) {
         ~CReadOnlyAgain() { m_pDialog->SetPanesReadOnly(true); }
     } readOnlyAgain{this};
     ShowItem(m_nCurrentItem);
-    UpdateData(false);
 }
 
 void CMainDialog::SetPanesReadOnly(bool bReadOnly) {
@@ -258,6 +258,9 @@ void CMainDialog::ShowItem(std::int32_t nItem) {
     m_nPictures = m_itemCard.m_nPictures;
     m_pImagesButton->setEnabled(m_itemCard.m_bImagesEnabled);
     m_pAdditionalButton->setEnabled(m_itemCard.m_bAdditionalEnabled);
+    // The count goes with the buttons before the preview's read, which may
+    // fail and end the message.
+    UpdateData(false);
     ShowPreview(nItem);
 }
 
@@ -318,8 +321,7 @@ void CMainDialog::OnKeydownTree(int nVirtKey) {
 void CMainDialog::OnImages() {
     // Coordinates below are relative to the usable part of the dialog's
     // screen, which need not start at (0, 0).
-    const QScreen* pScreen = screen();
-    const QRect rcFull = pScreen ? pScreen->availableGeometry() : QRect(0, 0, 640, 480);
+    const QRect rcFull = GetWorkArea();
     const int cxFull = rcFull.width();
     const int cyFull = rcFull.height();
     const CWaitCursor wait(m_hWaitCursor);
@@ -351,6 +353,11 @@ void CMainDialog::OnImages() {
     m_wndPictures.ShowPicture();
 }
 
+QRect CMainDialog::GetWorkArea() const {
+    const QScreen* pScreen = screen();
+    return pScreen ? pScreen->availableGeometry() : QRect(0, 0, 640, 480);
+}
+
 void CMainDialog::ScanPictures() {
     PictureSeries series = ::ScanPictures(m_pApp->m_filePictures, m_Card.m_record);
     m_Card.m_pictureOffsets = std::move(series.offsets);
@@ -359,13 +366,24 @@ void CMainDialog::ScanPictures() {
 }
 
 void CMainDialog::OnAdditionalData() {
-    CExtraDataDialog dlg(m_Card, *m_pApp, m_pApp->m_strDataDir, this);
-    dlg.m_pMessages = &m_pApp->m_fileErrors;
-    dlg.exec();
+    {
+        CExtraDataDialog dlg(m_Card, *m_pApp, m_pApp->m_strDataDir, this);
+        dlg.m_pMessages = &m_pApp->m_fileErrors;
+        dlg.exec();
+    }
+    ActivateAgain();
 }
 
 void CMainDialog::OnSearch() {
     CSearchDialog::RunSearch(this, m_typeTree, m_strSearch, &m_pApp->m_fileErrors, m_pTreeView);
+    ActivateAgain();
+}
+
+// Some window managers activate no window when a modal box or dialog over
+// this one closes, and the keyboard would go nowhere until a click.
+void CMainDialog::ActivateAgain() {
+    activateWindow();
+    m_pTreeView->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void CMainDialog::OnOK() {

@@ -118,6 +118,11 @@ protected:
     void ShowPreview(std::int32_t nItem);
     // The offsets of the shown type's series and its largest picture size.
     virtual void ScanPictures();
+    // The usable part of the dialog's screen, where the picture viewer is
+    // sized and placed.
+    virtual QRect GetWorkArea() const;
+    // Back to the tree, after a modal dialog over this one has closed.
+    void ActivateAgain();
     void PaintPreview(QPainter& painter);
     // DDX for edit 1006: false shows m_nPictures, true reads it back.
     void UpdateData(bool bSaveAndValidate);
@@ -125,9 +130,7 @@ protected:
     void KillTimer(unsigned nIDEvent);
 
     // The boundary of every window message of the dialog and its viewer.
-    template <class F> void HandleMessage(F&& handler) {
-        ::HandleMessage(FileErrors(), handler);
-    }
+    template <class F> void HandleMessage(F&& handler) { ::HandleMessage(FileErrors(), handler); }
     CFileErrorReport* FileErrors() const;
     void ReportFileError(const CFileException& e);
 

@@ -13,5 +13,18 @@ inline constexpr unsigned ID_PICTURE_NEXT = 0x8005;
 inline constexpr unsigned ID_PICTURE_CLOSE = 0x8007;
 inline constexpr int kToolBarImageWidth = 34;
 inline constexpr int kToolBarImageHeight = 15;
+// What the pointer resting on a button says (UTF-8); none for a separator.
+inline constexpr const char* ToolTipText(unsigned nID) {
+    switch (nID) {
+    case ID_PICTURE_PREV:
+        return "Предыдущее изображение";
+    case ID_PICTURE_NEXT:
+        return "Следующее изображение";
+    case ID_PICTURE_CLOSE:
+        return "Выход";
+    default:
+        return "";
+    }
+}
 inline constexpr std::array<unsigned, 4> kPictureToolBarItems = {ID_PICTURE_PREV, ID_PICTURE_NEXT,
                                                                  ID_SEPARATOR, ID_PICTURE_CLOSE};

@@ -115,9 +115,9 @@ int CPictureWnd::OnCreate() {
             m_pToolBar->addSeparator();
             continue;
         }
-        // No text, so no tooltip either.
         QAction* pAction =
             m_pToolBar->addAction(QIcon(QPixmap::fromImage(ToolBarImage(nImage++))), QString());
+        pAction->setToolTip(QString::fromUtf8(ToolTipText(nID)));
         pAction->setData(nID);
         QObject::connect(pAction, &QAction::triggered, this, [this, nID] { SendCommand(nID); });
         if (QWidget* pButton = m_pToolBar->widgetForAction(pAction)) {

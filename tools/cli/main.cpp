@@ -3,6 +3,7 @@
 #include "data/databasefiles.h"
 #include "platform/cfile.h"
 #include "platform/cp1251.h"
+#include "platform/qt/qtmessages.h"
 #include "tools/dbbuilder.h"
 #include "tools/dbcard.h"
 #include "tools/dbcheck.h"
@@ -151,6 +152,7 @@ int RunRender(const RenderRequest& request, bool bSelect) {
 } // namespace
 
 int main(int argc, char** argv) {
+    QuietRuntimeDirWarning();
     CLI::App app{"verlumo-db: builds, dumps and checks Verlumo aircraft type databases.\n"
                  "A database is a directory with Strings.dat, Tree.dat, AircraftItems.dat,\n"
                  "FlightStrips.dat, Pictures.dat and the templates \"Static texts.rtf\" and\n"

@@ -16,6 +16,21 @@
 
 namespace {
 
+// The offscreen screen is 800 x 600; the viewer is drawn as a user with a
+// screen large enough for it would see it.
+class CRenderedMainDialog : public CMainDialog {
+public:
+    using CMainDialog::CMainDialog;
+
+protected:
+    QRect GetWorkArea() const override { return QRect(0, 0, kMaxWorkArea, kMaxWorkArea); }
+
+private:
+    // Larger than any picture a record can describe sensibly, small enough
+    // that the image of the two windows stays a few hundred megabytes at most.
+    static constexpr int kMaxWorkArea = 8192;
+};
+
 // The picture viewer as "Изображения..." opens it on the shown card, after
 // nPicture - 1 steps forward, drawn over the main window where it stands;
 // where it reaches past the main window the picture grows and stays
@@ -74,11 +89,12 @@ int RenderMainWindow(const RenderRequest& request) {
     };
     app.m_strDataDir = request.strDir;
     app.OpenDataFiles();
+    app.ReportUnopenedFiles();
 
     std::int32_t nFirstItem = request.nSelect;
     int nExit = 0;
     {
-        CMainDialog dlg(&nFirstItem, nullptr, &app);
+        CRenderedMainDialog dlg(&nFirstItem, nullptr, &app);
         dlg.Create();
         // The card the selection timer would show 300 ms later, at once.
         if (dlg.IsTimerPending(dlg.m_nTimerID))
