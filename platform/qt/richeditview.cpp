@@ -76,9 +76,8 @@ QTextCharFormat CRichEditView::ToQtFormat(const CCharFormat& cf, const QPalette&
     return fmt;
 }
 
-QTextBlockFormat CRichEditView::ToQtBlockFormat(const CParaFormat& pf, double dDpiX, double dDpiY) {
+QTextBlockFormat CRichEditView::ToQtBlockFormat(const CParaFormat& pf, double dDpiX) {
     const double dPerTwipX = dDpiX / kTwipsPerInch;
-    const double dPerTwipY = dDpiY / kTwipsPerInch;
     QTextBlockFormat fmt;
     switch (pf.m_nAlignment) {
     case PFA_RIGHT:
@@ -100,8 +99,8 @@ QTextBlockFormat CRichEditView::ToQtBlockFormat(const CParaFormat& pf, double dD
     fmt.setLeftMargin(nLeft * dPerTwipX);
     fmt.setTextIndent((nFirst - nLeft) * dPerTwipX);
     fmt.setRightMargin(std::max<std::int32_t>(pf.m_nRightIndent, 0) * dPerTwipX);
-    fmt.setTopMargin(pf.m_nSpaceBefore * dPerTwipY);
-    fmt.setBottomMargin(pf.m_nSpaceAfter * dPerTwipY);
+    // No space before or after: rich edit 1.0 has none (PARAFORMAT lacks
+    // it), and the panes are sized for lines without it.
     QList<QTextOption::Tab> tabs;
     for (std::size_t i = 0; i < std::min(pf.m_nTabs, kMaxTabStops); ++i)
         tabs.append(QTextOption::Tab(pf.m_rgxTabs[i] * kQtTabUnitsPerTwip, QTextOption::LeftTab));
@@ -119,7 +118,6 @@ void CRichEditView::Refresh() {
     const QString strFamily = font().family();
 
     const double dDpiX = logicalDpiX();
-    const double dDpiY = logicalDpiY();
 
     QTextDocument* pDoc = document();
     pDoc->clear();
@@ -129,7 +127,7 @@ void CRichEditView::Refresh() {
     QTextCursor cursor(pDoc);
     cursor.beginEditBlock();
     std::size_t nParagraph = 0;
-    cursor.setBlockFormat(ToQtBlockFormat(doc.GetParaFormat(0), dDpiX, dDpiY));
+    cursor.setBlockFormat(ToQtBlockFormat(doc.GetParaFormat(0), dDpiX));
     // An empty document, and the last paragraph, type in the end format.
     const QTextCharFormat fmtEnd = ToQtFormat(doc.GetEndFormat(), pal, strFamily);
     cursor.setBlockCharFormat(fmtEnd);
@@ -151,8 +149,7 @@ void CRichEditView::Refresh() {
             // "\r\n" ends the paragraph (its LF may open the next run); a lone
             // CR or LF, which only a value can bring, breaks the line.
             if (strText[nPos] == '\r' && nPos + 1 < strText.size() && strText[nPos + 1] == '\n') {
-                cursor.insertBlock(ToQtBlockFormat(doc.GetParaFormat(++nParagraph), dDpiX, dDpiY),
-                                   fmt);
+                cursor.insertBlock(ToQtBlockFormat(doc.GetParaFormat(++nParagraph), dDpiX), fmt);
                 nPos += 2;
             } else {
                 cursor.insertText(QString(QChar::LineSeparator), fmt);
