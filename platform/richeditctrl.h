@@ -70,12 +70,15 @@ public:
     void GetSel(long& nStart, long& nEnd) const;
 
     // Deletes the selection (WM_CLEAR); the caret stays at its start.
+    // Paragraphs joined by it keep the first one's format.
     void Clear();
     // Replaces the selection with str, which takes the format at the caret:
     // that of the first selected character when something is selected, else
     // that of the character before the caret, or of the first character when
     // the caret is at 0 (the end format in an empty document). The caret ends
-    // behind the inserted text. Not recorded for undo (there is no undo).
+    // behind the inserted text. Line ends in str split the paragraph at the
+    // caret, every part keeping its format. Not recorded for undo (there is
+    // no undo).
     void ReplaceSel(std::string_view str);
     // The user's typing: as ReplaceSel, but refused (false) while read-only.
     bool TypeText(std::string_view str);
