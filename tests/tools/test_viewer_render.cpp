@@ -81,6 +81,28 @@ TEST_F(ViewerRender, FirstPictureIsK1) {
     EXPECT_EQ(Count(image.convertToFormat(QImage::Format_ARGB32), qRgb(0, 200, 0)), 300 * 200);
 }
 
+// The offscreen screen is 800 x 600; a user whose screen is large enough sees
+// the whole picture in its frame, and so does the render.
+TEST(ViewerRenderLarge, IsNotCutToTheOffscreenScreen) {
+    CTempDir dir, out;
+    CDbWriter db;
+    db.AddString("");
+    db.AddTreeNamed(-1, 0, "A");
+    AircraftRecord rec{};
+    rec.previewOffset = db.AddPicture(Plain(50, 40, kRed));
+    db.AddPicture(Plain(1000, 700, kGreen));
+    rec.pictureCount = 1;
+    db.AddAircraft(rec);
+    db.Write(dir.Path());
+    const ToolResult r = RunTool("render " + Quote(dir.Path()) + " -o " + Quote(out.File("v.png")) +
+                                 " --select 0 --viewer 1");
+    ASSERT_EQ(r.nExit, 0) << r.strErr;
+    const QImage image = QImage(QString::fromStdString(out.File("v.png")));
+    EXPECT_EQ(Count(image.convertToFormat(QImage::Format_ARGB32), qRgb(0, 200, 0)), 1000 * 700);
+    EXPECT_GE(image.width(), 1000 + 2 * 3);
+    EXPECT_GE(image.height(), 700 + 30 + 2 * 3);
+}
+
 struct CBadRow {
     const char* pszName;
     const char* pszArgs;
