@@ -161,6 +161,11 @@ void CRichEditView::Refresh() {
     }
     cursor.setBlockCharFormat(fmtEnd);
     cursor.endEditBlock();
+    // The view's own cursor was carried along to the end of the new text; a
+    // pane shown for the first time would scroll there, away from its start.
+    QTextCursor caret = textCursor();
+    caret.setPosition(0);
+    setTextCursor(caret);
     horizontalScrollBar()->setValue(nScrollX);
     verticalScrollBar()->setValue(nScrollY);
 }

@@ -4,10 +4,13 @@
 #include "platform/qt/richeditview.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -68,6 +71,24 @@ TEST(RichEditLayout, DefaultTabsAndIndents) {
     EXPECT_NEAR(XAt(pDoc, 0, 2) - xStart, 360 * dPerTwip, 1.0);
     EXPECT_NEAR(XAt(pDoc, 0, 4) - xStart, 720 * dPerTwip, 1.0);
     EXPECT_NEAR(XAt(pDoc, 1, 0) - xStart, 360 * dPerTwip, 1.0);
+}
+
+// A pane taller and wider than its view opens at its start, not where the
+// last refresh left the view's own cursor.
+TEST(RichEditLayout, APaneOpensAtItsStart) {
+    CRichEditCtrl ctl;
+    std::string strText;
+    for (int n = 0; n < 100; ++n)
+        strText += "line " + std::to_string(n) + std::string(200, 'x') + "\r\n";
+    ctl.StreamIn(strText);
+    CRichEditView view(ctl);
+    view.resize(200, 100);
+    view.Refresh();
+    view.show();
+    QApplication::processEvents();
+    EXPECT_GT(view.verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view.verticalScrollBar()->value(), 0);
+    EXPECT_EQ(view.horizontalScrollBar()->value(), 0);
 }
 
 } // namespace
