@@ -3,6 +3,7 @@
 #include "data/databasefiles.h"
 #include "data/le.h"
 #include "data/treerecord.h"
+#include "tools/blockfile.h"
 #include "tools/picturebuild.h"
 
 #include <cerrno>
@@ -74,10 +75,11 @@ void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir) {
         AppendInt32(tree, pool.Add(node.strCaption));
     }
 
-    std::string aircraft, strips, pictures;
-    std::int32_t nStripRows = 0;
+    std::string aircraft;
+    CBlockFile strips, pictures;
     for (std::size_t nType = 0; nType < db.types.size(); ++nType) {
         const SourceType& type = db.types[nType];
+        const std::string strWhere = "types[" + std::to_string(nType) + "]";
         AircraftRecord rec = type.record;
         rec.firm = pool.Add(type.strFirm);
         rec.country = pool.Add(type.strCountry);
@@ -85,25 +87,37 @@ void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir) {
         rec.model = pool.Add(type.strModel);
         rec.name = pool.Add(type.strName);
         rec.type = pool.Add(type.strType);
-        const std::vector<std::string> records =
-            BuildTypePictures(type, "types[" + std::to_string(nType) + "]");
+
+        const std::vector<std::string> records = BuildTypePictures(type, strWhere);
+        std::string block;
+        for (const std::string& record : records)
+            block += record;
         rec.pictureCount = records.empty() ? 0 : static_cast<std::int32_t>(records.size()) - 1;
         rec.previewOffset = 0;
         if (!records.empty()) {
-            if (pictures.size() > static_cast<std::size_t>(INT32_MAX))
-                throw CSourceError("the pictures do not fit in a picture file of 2 GiB");
-            rec.previewOffset = static_cast<std::int32_t>(pictures.size());
-            for (const std::string& record : records)
-                pictures += record;
+            const auto nAt = pictures.Place(block, type.nPreviewOffset);
+            if (!nAt)
+                throw CSourceError(strWhere + ": the pictures " +
+                                   (type.nPreviewOffset ? "cannot go to preview_offset " +
+                                                              std::to_string(*type.nPreviewOffset)
+                                                        : std::string("do not fit in 2 GiB")));
+            rec.previewOffset = static_cast<std::int32_t>(*nAt);
+        } else if (type.nPreviewOffset) {
+            rec.previewOffset = *type.nPreviewOffset;
         }
-        if (type.strips.size() > static_cast<std::size_t>(INT32_MAX - nStripRows))
-            throw CSourceError("too many strip rows");
-        rec.firstStrip = nStripRows;
-        rec.stripCount = static_cast<std::int32_t>(type.strips.size());
+        rec.pictureCount = type.nPictureCount.value_or(rec.pictureCount);
+
+        std::string rows;
         for (const StripRecord& row : type.strips)
             for (std::int32_t v : row.values)
-                AppendInt32(strips, v);
-        nStripRows += rec.stripCount;
+                AppendInt32(rows, v);
+        rec.firstStrip = type.nFirstStrip.value_or(
+            static_cast<std::int32_t>(strips.Size() / StripRecord::kSize));
+        if (!rows.empty() && !strips.Place(rows, std::int64_t{rec.firstStrip} * StripRecord::kSize))
+            throw CSourceError(strWhere + ": the strips cannot go to row " +
+                               std::to_string(rec.firstStrip));
+        rec.stripCount = type.nStripCount.value_or(static_cast<std::int32_t>(type.strips.size()));
+
         unsigned char bytes[AircraftRecord::kSize];
         rec.ToBytes(bytes);
         aircraft.append(reinterpret_cast<const char*>(bytes), sizeof bytes);
@@ -113,8 +127,8 @@ void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir) {
     WriteFile(dir / CDatabaseFiles::kStringsName, pool.Bytes());
     WriteFile(dir / CDatabaseFiles::kTreeName, tree);
     WriteFile(dir / CDatabaseFiles::kAircraftName, aircraft);
-    WriteFile(dir / CDatabaseFiles::kStripsName, strips);
-    WriteFile(dir / CDatabaseFiles::kPicturesName, pictures);
+    WriteFile(dir / CDatabaseFiles::kStripsName, strips.Bytes());
+    WriteFile(dir / CDatabaseFiles::kPicturesName, pictures.Bytes());
 
     for (auto [pstrFrom, pszTo] :
          {std::pair{&db.strCardTemplate, CDatabaseFiles::kCardTemplateName},

@@ -2,6 +2,8 @@
 
 #include "data/databasefiles.h"
 #include "platform/cp1251.h"
+#include "tools/jsonschema.h"
+#include "tools/sourceschema.h"
 
 #include <cmath>
 #include <fstream>
@@ -13,37 +15,26 @@ using nlohmann::json;
 
 namespace {
 
-enum class Kind { text, integer, real };
-
+using Kind = SourceField::Kind;
 using R = AircraftRecord;
 
-struct FieldMapping {
-    const char* pszKey;
-    Kind kind;
-    std::string SourceType::*pText;
-    std::int32_t R::*pInt;
-    float R::*pReal;
-};
-
-constexpr FieldMapping Text(const char* k, std::string SourceType::*p) {
-    return {k, Kind::text, p, nullptr, nullptr};
+constexpr SourceField Text(const char* k, std::string SourceType::*p, std::int32_t R::*pOffset) {
+    return {k, Kind::text, p, pOffset, nullptr};
 }
-constexpr FieldMapping Int(const char* k, std::int32_t R::*p) {
+constexpr SourceField Int(const char* k, std::int32_t R::*p) {
     return {k, Kind::integer, nullptr, p, nullptr};
 }
-constexpr FieldMapping Real(const char* k, float R::*p) {
+constexpr SourceField Real(const char* k, float R::*p) {
     return {k, Kind::real, nullptr, nullptr, p};
 }
 
-// The one place that says which record field holds which characteristic.
-// The captions that name them for the user live in the two templates.
-const FieldMapping kFields[] = {
-    Text("firm", &SourceType::strFirm),
-    Text("country", &SourceType::strCountry),
-    Text("model", &SourceType::strModel),
-    Text("type", &SourceType::strType),
-    Text("name", &SourceType::strName),
-    Text("notes", &SourceType::strText),
+const SourceField kFields[] = {
+    Text("firm", &SourceType::strFirm, &R::firm),
+    Text("country", &SourceType::strCountry, &R::country),
+    Text("model", &SourceType::strModel, &R::model),
+    Text("type", &SourceType::strType, &R::type),
+    Text("name", &SourceType::strName, &R::name),
+    Text("notes", &SourceType::strText, &R::text),
     Int("first_flight_year", &R::year),
     Real("wingspan_m", &R::value7),
     Real("length_m", &R::value8),
@@ -80,8 +71,6 @@ const FieldMapping kFields[] = {
 }
 
 std::string ToCp1251(const json& value, const std::string& strWhere) {
-    if (!value.is_string())
-        Fail(strWhere, "must be a text");
     std::string strBad;
     auto converted = cp1251::FromUtf8(value.get_ref<const std::string&>(), &strBad);
     if (!converted)
@@ -89,70 +78,44 @@ std::string ToCp1251(const json& value, const std::string& strWhere) {
     return *converted;
 }
 
-std::int32_t ToInt32(const json& value, const std::string& strWhere) {
-    if (!value.is_number_integer())
-        Fail(strWhere, "must be an integer");
-    if (value.is_number_unsigned()) {
-        if (value.get<std::uint64_t>() > static_cast<std::uint64_t>(INT32_MAX))
-            Fail(strWhere, "does not fit in a signed 32-bit integer");
-        return static_cast<std::int32_t>(value.get<std::uint64_t>());
-    }
-    const auto n = value.get<std::int64_t>();
-    if (n < INT32_MIN || n > INT32_MAX)
-        Fail(strWhere, "does not fit in a signed 32-bit integer");
-    return static_cast<std::int32_t>(n);
+// Types and ranges are the schema's to check; these only convert.
+std::int32_t ToInt32(const json& value) {
+    return static_cast<std::int32_t>(value.get<std::int64_t>());
 }
 
-float ToFloat(const json& value, const std::string& strWhere) {
-    if (!value.is_number())
-        Fail(strWhere, "must be a number");
-    const double d = value.get<double>();
-    if (!std::isfinite(d) || std::fabs(d) > std::numeric_limits<float>::max())
-        Fail(strWhere, "does not fit in a single-precision real");
-    return static_cast<float>(d);
+float ToFloat(const json& value) {
+    return static_cast<float>(value.get<double>());
 }
 
-// The series views a source may ask for, by name; the build knows their sizes.
-constexpr const char* kViewNames[] = {"side-large", "side", "top", "front"};
+const CJsonSchema& SourceSchema() {
+    static const CJsonSchema schema(json::parse(SourceSchemaText()));
+    return schema;
+}
 
-std::vector<std::string> ParseViews(const json& value, const std::string& strWhere) {
-    if (!value.is_array() || value.empty() || value.size() > 4)
-        Fail(strWhere, "must be a list of 1 to 4 views");
-    std::vector<std::string> views;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const std::string strAt = strWhere + "[" + std::to_string(i) + "]";
-        if (!value[i].is_string())
-            Fail(strAt, "must be a view name");
-        const std::string& strView = value[i].get_ref<const std::string&>();
-        bool bKnown = false;
-        for (const char* pszName : kViewNames)
-            bKnown = bKnown || strView == pszName;
-        if (!bKnown)
-            Fail(strAt, "\"" + strView + "\" is not side-large, side, top or front");
-        views.push_back(strView);
-    }
-    return views;
+// The raw layout fields of a record, by their source key.
+std::optional<std::int32_t>* LayoutField(SourceType& type, const std::string& strKey) {
+    if (strKey == "first_strip")
+        return &type.nFirstStrip;
+    if (strKey == "strip_count")
+        return &type.nStripCount;
+    if (strKey == "preview_offset")
+        return &type.nPreviewOffset;
+    if (strKey == "picture_count")
+        return &type.nPictureCount;
+    return nullptr;
 }
 
 std::string JoinPath(const std::string& strBaseDir, const std::string& strName);
 
 SourceType ParseType(const json& obj, const std::string& strWhere, const std::string& strBaseDir) {
-    if (!obj.is_object())
-        Fail(strWhere, "must be an object");
     SourceType type;
     for (const auto& [key, value] : obj.items()) {
         const std::string strField = strWhere + "." + key;
         if (key == "strips") {
-            if (!value.is_array())
-                Fail(strField, "must be an array of [integer, integer, integer]");
-            for (std::size_t i = 0; i < value.size(); ++i) {
-                const std::string strRow = strField + "[" + std::to_string(i) + "]";
-                const json& row = value[i];
-                if (!row.is_array() || row.size() != 3)
-                    Fail(strRow, "must be [integer, integer, integer]");
+            for (const json& row : value) {
                 StripRecord strip{};
                 for (int k = 0; k < 3; ++k)
-                    strip.values[k] = ToInt32(row[k], strRow + "[" + std::to_string(k) + "]");
+                    strip.values[k] = ToInt32(row[k]);
                 type.strips.push_back(strip);
             }
             continue;
@@ -166,17 +129,28 @@ SourceType ParseType(const json& obj, const std::string& strWhere, const std::st
             continue;
         }
         if (key == "image") {
-            if (!value.is_string() || value.get_ref<const std::string&>().empty())
-                Fail(strField, "must be the name of an image file");
             type.strImage = JoinPath(strBaseDir, value.get<std::string>());
             continue;
         }
         if (key == "views") {
-            type.views = ParseViews(value, strField);
+            for (const json& view : value)
+                type.views.push_back(view.get<std::string>());
             continue;
         }
-        const FieldMapping* pField = nullptr;
-        for (const FieldMapping& f : kFields)
+        if (key == "pictures") {
+            for (const json& picture : value)
+                type.exact.push_back({JoinPath(strBaseDir, picture["file"].get<std::string>()),
+                                      picture["bits"].get<int>()});
+            continue;
+        }
+        if (key == "record")
+            continue; // placed by ParseSource
+        if (const auto pLayout = LayoutField(type, key)) {
+            *pLayout = ToInt32(value);
+            continue;
+        }
+        const SourceField* pField = nullptr;
+        for (const SourceField& f : kFields)
             if (key == f.pszKey)
                 pField = &f;
         if (!pField)
@@ -186,15 +160,19 @@ SourceType ParseType(const json& obj, const std::string& strWhere, const std::st
             type.*(pField->pText) = ToCp1251(value, strField);
             break;
         case Kind::integer:
-            type.record.*(pField->pInt) = ToInt32(value, strField);
+            type.record.*(pField->pInt) = ToInt32(value);
             break;
         case Kind::real:
-            type.record.*(pField->pReal) = ToFloat(value, strField);
+            type.record.*(pField->pReal) = ToFloat(value);
             break;
         }
     }
     if (type.drawing && !type.strImage.empty())
         Fail(strWhere, "names both a picture and an image; give one");
+    if (!type.exact.empty() && (type.drawing || !type.strImage.empty() || !type.views.empty()))
+        Fail(strWhere + ".pictures", "exact pictures go without picture, image and views");
+    if (type.nFirstStrip && *type.nFirstStrip < 0 && !type.strips.empty())
+        Fail(strWhere + ".first_strip", "a negative first row holds no strips");
     if ((type.drawing || !type.strImage.empty()) && type.views.empty())
         type.views = {"side-large"};
     return type;
@@ -208,6 +186,10 @@ std::string JoinPath(const std::string& strBaseDir, const std::string& strName) 
 
 } // namespace
 
+std::span<const SourceField> SourceFields() {
+    return kFields;
+}
+
 SourceDatabase ParseSource(const std::string& strJsonUtf8, const std::string& strBaseDir) {
     json root;
     try {
@@ -215,69 +197,148 @@ SourceDatabase ParseSource(const std::string& strJsonUtf8, const std::string& st
     } catch (const json::parse_error& e) {
         throw CSourceError(std::string("not valid JSON: ") + e.what());
     }
-    if (!root.is_object())
-        Fail("source", "must be a JSON object");
+    try {
+        SourceSchema().Validate(root, "");
+    } catch (const CSchemaError& e) {
+        throw CSourceError(e.what());
+    }
 
     SourceDatabase db;
     db.strCardTemplate = CDatabaseFiles::kCardTemplateName;
     db.strExtraTemplate = CDatabaseFiles::kExtraTemplateName;
     if (root.contains("templates")) {
         const json& templates = root["templates"];
-        if (!templates.is_object())
-            Fail("templates", "must be an object");
         for (auto [pszKey, pstrPath] :
-             {std::pair{"card", &db.strCardTemplate}, std::pair{"extra", &db.strExtraTemplate}}) {
-            if (!templates.contains(pszKey))
-                continue;
-            if (!templates[pszKey].is_string())
-                Fail(std::string("templates.") + pszKey, "must be a file name");
-            *pstrPath = templates[pszKey].get<std::string>();
-        }
+             {std::pair{"card", &db.strCardTemplate}, std::pair{"extra", &db.strExtraTemplate}})
+            if (templates.contains(pszKey))
+                *pstrPath = templates[pszKey].get<std::string>();
     }
     db.strCardTemplate = JoinPath(strBaseDir, db.strCardTemplate);
     db.strExtraTemplate = JoinPath(strBaseDir, db.strExtraTemplate);
 
-    if (!root.contains("tree") || !root["tree"].is_array())
-        Fail("tree", "must be an array of nodes");
+    // A node's place is its parent's plus one step, spelt out only for an
+    // error: a deep tree costs linear time. Messages are made with kHere
+    // standing for the place and get it when they leave.
+    struct Step {
+        std::size_t nParent;
+        std::string strStep;
+    };
+    std::vector<Step> steps;
+    const auto addStep = [&steps](std::size_t nParent, std::string strStep) {
+        steps.push_back({nParent, std::move(strStep)});
+        return steps.size() - 1;
+    };
+    const auto placeOf = [&steps](std::size_t nStep) {
+        std::vector<const std::string*> parts;
+        for (std::size_t n = nStep; n != SIZE_MAX; n = steps[n].nParent)
+            parts.push_back(&steps[n].strStep);
+        std::string s;
+        for (auto it = parts.rbegin(); it != parts.rend(); ++it)
+            s += **it;
+        return s;
+    };
+    static const std::string kHere = "\x01";
+    const auto at = [&](std::size_t nStep, auto&& parse) {
+        try {
+            return parse(kHere);
+        } catch (const CSourceError& e) {
+            std::string s = e.what();
+            if (s.starts_with(kHere))
+                s.replace(0, kHere.size(), placeOf(nStep));
+            throw CSourceError(s);
+        }
+    };
+
+    // Types in order of appearance (the tree, then the unreferenced ones),
+    // each with its record number when the source gives one.
+    struct Appearing {
+        SourceType type;
+        std::optional<std::int64_t> nRecord;
+        std::size_t nStep;
+        std::size_t nNode; // tree node that shows it; SIZE_MAX for none
+    };
+    std::vector<Appearing> appearing;
+    auto addType = [&](const json& value, std::size_t nStep, std::size_t nNode) {
+        std::optional<std::int64_t> nRecord;
+        if (value.contains("record"))
+            nRecord = value["record"].get<std::int64_t>();
+        appearing.push_back(
+            {at(nStep,
+                [&](const std::string& strHere) { return ParseType(value, strHere, strBaseDir); }),
+             nRecord, nStep, nNode});
+    };
 
     // Pre-order walk with an explicit stack: the nesting is the file's to choose.
     struct Pending {
         const json* pNode;
         std::int32_t nParent;
-        std::string strWhere;
+        std::size_t nStep;
     };
     std::vector<Pending> stack;
-    auto pushChildren = [&stack](const json& list, std::int32_t nParent, const std::string& strAt) {
+    auto pushChildren = [&](const json& list, std::int32_t nParent, std::size_t nStep) {
         for (std::size_t i = list.size(); i-- > 0;)
-            stack.push_back({&list[i], nParent, strAt + "[" + std::to_string(i) + "]"});
+            stack.push_back({&list[i], nParent, addStep(nStep, "[" + std::to_string(i) + "]")});
     };
-    pushChildren(root["tree"], -1, "tree");
+    pushChildren(root["tree"], -1, addStep(SIZE_MAX, "tree"));
     while (!stack.empty()) {
-        Pending p = std::move(stack.back());
+        const Pending p = stack.back();
         stack.pop_back();
         const json& node = *p.pNode;
-        if (!node.is_object())
-            Fail(p.strWhere, "must be an object");
-        if (!node.contains("caption"))
-            Fail(p.strWhere, "has no caption");
         if (db.tree.size() >= static_cast<std::size_t>(INT32_MAX))
-            Fail(p.strWhere, "too many tree nodes");
-        for (const auto& [key, value] : node.items())
-            if (key != "caption" && key != "type" && key != "children")
-                Fail(p.strWhere + "." + key, "is not a known node field");
-        SourceTreeNode treeNode{p.nParent, -1, ToCp1251(node["caption"], p.strWhere + ".caption")};
-        if (node.contains("type")) {
-            treeNode.nItem = static_cast<std::int32_t>(db.types.size());
-            db.types.push_back(ParseType(node["type"], p.strWhere + ".type", strBaseDir));
-        }
+            Fail(placeOf(p.nStep), "too many tree nodes");
+        if (node.contains("type") && node.contains("item"))
+            Fail(placeOf(p.nStep) + ".item", "a node with a type takes its item from the type");
+        SourceTreeNode treeNode{p.nParent, -1, at(p.nStep, [&](const std::string& strHere) {
+                                    return ToCp1251(node["caption"], strHere + ".caption");
+                                })};
+        if (node.contains("item"))
+            treeNode.nItem = ToInt32(node["item"]);
+        if (node.contains("type"))
+            addType(node["type"], addStep(p.nStep, ".type"), db.tree.size());
         const auto nSelf = static_cast<std::int32_t>(db.tree.size());
         db.tree.push_back(std::move(treeNode));
-        if (node.contains("children")) {
-            const json& children = node["children"];
-            if (!children.is_array())
-                Fail(p.strWhere + ".children", "must be an array of nodes");
-            pushChildren(children, nSelf, p.strWhere + ".children");
-        }
+        if (node.contains("children"))
+            pushChildren(node["children"], nSelf, addStep(p.nStep, ".children"));
+    }
+    if (root.contains("unreferenced_types")) {
+        const json& list = root["unreferenced_types"];
+        const std::size_t nList = addStep(SIZE_MAX, "unreferenced_types");
+        for (std::size_t i = 0; i < list.size(); ++i)
+            addType(list[i], addStep(nList, "[" + std::to_string(i) + "]"), SIZE_MAX);
+    }
+
+    // Given record numbers first; the others take the free ones in order.
+    const std::size_t nTypes = appearing.size();
+    if (nTypes > static_cast<std::size_t>(INT32_MAX))
+        Fail("tree", "too many types");
+    std::vector<std::size_t> byRecord(nTypes, SIZE_MAX);
+    for (std::size_t i = 0; i < nTypes; ++i) {
+        const auto& nRecord = appearing[i].nRecord;
+        if (!nRecord)
+            continue;
+        if (*nRecord >= static_cast<std::int64_t>(nTypes))
+            Fail(placeOf(appearing[i].nStep) + ".record",
+                 "must be below the number of types, " + std::to_string(nTypes));
+        if (byRecord[*nRecord] != SIZE_MAX)
+            Fail(placeOf(appearing[i].nStep) + ".record",
+                 "record " + std::to_string(*nRecord) + " is also given to " +
+                     placeOf(appearing[byRecord[*nRecord]].nStep));
+        byRecord[*nRecord] = i;
+    }
+    std::size_t nFree = 0;
+    for (std::size_t i = 0; i < nTypes; ++i) {
+        if (appearing[i].nRecord)
+            continue;
+        while (byRecord[nFree] != SIZE_MAX)
+            ++nFree;
+        byRecord[nFree] = i;
+    }
+    db.types.reserve(nTypes);
+    for (std::size_t nRecord = 0; nRecord < nTypes; ++nRecord) {
+        Appearing& a = appearing[byRecord[nRecord]];
+        if (a.nNode != SIZE_MAX)
+            db.tree[a.nNode].nItem = static_cast<std::int32_t>(nRecord);
+        db.types.push_back(std::move(a.type));
     }
     return db;
 }

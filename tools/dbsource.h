@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,6 +20,14 @@ struct SourceTreeNode {
     std::string strCaption;
 };
 
+// A picture given pixel for pixel: an image file and the depth of its record.
+// At 1, 4 and 8 bits the file is an indexed image whose palette becomes the
+// colour table as it stands, its size included.
+struct SourcePicture {
+    std::string strFile; // resolved against the source's folder
+    int nBits = 8;
+};
+
 struct SourceType {
     AircraftRecord record{}; // numbers set; string fields and pictures filled by the build
     std::string strFirm, strCountry, strText, strModel, strName, strType;
@@ -27,15 +36,32 @@ struct SourceType {
     // (path resolved against the source's folder); neither means none.
     std::optional<AircraftDrawing> drawing;
     std::string strImage;
-    std::vector<std::string> views; // the series after the preview, 1 to 4
+    std::vector<std::string> views;   // the series after the preview, 1 to 4
+    std::vector<SourcePicture> exact; // the preview, then the series, as they are
+    // Where the record's strips and pictures lie, and their counts, when a
+    // database made elsewhere laid them out otherwise than the build would.
+    std::optional<std::int32_t> nFirstStrip, nStripCount, nPreviewOffset, nPictureCount;
 };
 
 struct SourceDatabase {
     std::vector<SourceTreeNode> tree; // in depth-first pre-order
-    std::vector<SourceType> types;    // in tree order
+    std::vector<SourceType> types;    // in record order
     std::string strCardTemplate;      // paths of the two templates
     std::string strExtraTemplate;
 };
+
+// The one place that says which record field holds which characteristic, by
+// its source key; the captions that name them for the user live in the two
+// templates.
+struct SourceField {
+    enum class Kind { text, integer, real };
+    const char* pszKey;
+    Kind kind;
+    std::string SourceType::*pText;
+    std::int32_t AircraftRecord::*pInt; // a text's pool offset, or the integer
+    float AircraftRecord::*pReal;
+};
+std::span<const SourceField> SourceFields();
 
 class CSourceError : public std::runtime_error {
 public:

@@ -2,6 +2,7 @@
 
 #include "pictures/lzwencoder.h"
 #include "platform/dibsection.h"
+#include "tools/pictureimage.h"
 
 #include <QImage>
 #include <stdexcept>
@@ -79,6 +80,14 @@ QImage FitImage(const QImage& image, int nWidth, int nHeight) {
 
 std::vector<std::string> BuildTypePictures(const SourceType& type, const std::string& strWhere) {
     std::vector<std::string> records;
+    for (std::size_t i = 0; i < type.exact.size(); ++i) {
+        try {
+            records.push_back(pictureimage::EncodeRecord(pictureimage::Load(type.exact[i].strFile),
+                                                         type.exact[i].nBits));
+        } catch (const std::invalid_argument& e) {
+            throw CSourceError(strWhere + ".pictures[" + std::to_string(i) + "]: " + e.what());
+        }
+    }
     if (!type.drawing && type.strImage.empty())
         return records;
 
