@@ -12,6 +12,7 @@
 #include "tools/dbpictures.h"
 #include "tools/dbsearch.h"
 #include "tools/dbsource.h"
+#include "tools/dbunbuild.h"
 #include "tools/render/dbrender.h"
 #include "tools/treeposition.h"
 
@@ -52,6 +53,19 @@ template <class F> int RunCommand(const char* pszName, F&& command) {
         std::cerr << "verlumo-db " << pszName << ": " << e.what() << '\n';
         return kExitBadInput;
     }
+}
+
+// The findings on stderr, the summary on stdout; exit 1 when something
+// cannot come back from the source as it is.
+int RunUnbuild(const std::string& strDir, const std::string& strOutDir) {
+    if (!CheckDatabaseDir(strDir))
+        return kExitBadInput;
+    const UnbuildSummary s = UnbuildDatabase(strDir, strOutDir, std::cerr,
+                                             ::isatty(STDERR_FILENO) ? &std::cerr : nullptr);
+    std::cout << strOutDir << ": " << s.nTreeItems << " tree items, " << s.nTypes << " types, "
+              << s.nPictures << " pictures; " << s.nLost << " cannot round trip, " << s.nNotes
+              << " notes\n";
+    return s.nLost ? 1 : 0;
 }
 
 int RunBuild(const std::string& strSource, const std::string& strOutDir) {
@@ -166,6 +180,14 @@ int main(int argc, char** argv) {
     pBuild->add_option("SOURCE", strSource, "source file (JSON, UTF-8)")->required();
     pBuild->add_option("-o,--output", strOutDir, "database directory to write")->required();
 
+    CLI::App* pUnbuild = app.add_subcommand(
+        "unbuild", "Write an editable source of a database (JSON and PNG pictures) that build "
+                   "turns back into it; exit 1 when something cannot round trip");
+    pUnbuild->add_option("DIR", strDir, "database directory")->required();
+    pUnbuild->add_option("-o,--output", strOutDir, "source directory to write")
+        ->required()
+        ->type_name("SRC");
+
     CLI::App* pDump = app.add_subcommand(
         "dump", "Print the tree as the viewer builds it and every type record with its texts, "
                 "as JSON");
@@ -244,6 +266,8 @@ int main(int argc, char** argv) {
 
     if (pBuild->parsed())
         return RunCommand("build", [&] { return RunBuild(strSource, strOutDir); });
+    if (pUnbuild->parsed())
+        return RunCommand("unbuild", [&] { return RunUnbuild(strDir, strOutDir); });
     if (pDump->parsed())
         return RunCommand("dump", [&] { return RunDump(strDir); });
     if (pCheck->parsed())
