@@ -4,6 +4,7 @@
 #include "platform/cfile.h"
 #include "platform/cp1251.h"
 #include "platform/qt/qtmessages.h"
+#include "tools/cli/commandhelp.h"
 #include "tools/dbbuilder.h"
 #include "tools/dbcard.h"
 #include "tools/dbcheck.h"
@@ -170,15 +171,40 @@ int main(int argc, char** argv) {
     CLI::App app{"verlumo-db: builds, dumps and checks Verlumo aircraft type databases.\n"
                  "A database is a directory with Strings.dat, Tree.dat, AircraftItems.dat,\n"
                  "FlightStrips.dat, Pictures.dat and the templates \"Static texts.rtf\" and\n"
-                 "\"Static texts add.rtf\". Texts in JSON output are UTF-8."};
+                 "\"Static texts add.rtf\". Texts in JSON output are UTF-8.",
+                 "verlumo-db"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("verlumo-db ") + VERLUMO_VERSION);
+    // For the build: the manual's COMMANDS section and the bash completion
+    // come from the help below. Hidden: an empty group.
+    app.add_flag_callback(
+           "--man-commands",
+           [&app] {
+               WriteManCommands(app, std::cout);
+               throw CLI::Success();
+           },
+           "print the manual page's COMMANDS section (roff)")
+        ->group("");
+    app.add_flag_callback(
+           "--bash-completion",
+           [&app] {
+               WriteBashCompletion(app, std::cout);
+               throw CLI::Success();
+           },
+           "print the bash completion script")
+        ->group("");
 
     std::string strSource, strDir, strOutDir;
 
     CLI::App* pBuild = app.add_subcommand(
-        "build", "Build a database from a JSON source (see sample/README.md) into DIR");
+        "build",
+        "Build a database from a JSON source into DIR (the source format: sample/README.md, "
+        "installed as source-format.md beside the sample's aircraft.json)");
     pBuild->add_option("SOURCE", strSource, "source file (JSON, UTF-8)")->required();
-    pBuild->add_option("-o,--output", strOutDir, "database directory to write")->required();
+    pBuild
+        ->add_option("-o,--output", strOutDir, "database directory to write (created when missing)")
+        ->required()
+        ->type_name("DIR");
 
     CLI::App* pUnbuild = app.add_subcommand(
         "unbuild", "Write an editable source of a database (JSON and PNG pictures) that build "
@@ -204,7 +230,9 @@ int main(int argc, char** argv) {
     pPictures->add_option("DIR", strDir, "database directory")->required();
     pPictures->add_option("POSITION", nPosition, "pre-order position of the item in the tree")
         ->required();
-    pPictures->add_option("-o,--output", strOutDir, "directory for the PNG files")->required();
+    pPictures->add_option("-o,--output", strOutDir, "directory for the PNG files")
+        ->required()
+        ->type_name("OUTDIR");
 
     std::string strText;
     bool bWholeWord = false;
@@ -217,10 +245,14 @@ int main(int argc, char** argv) {
     pSearch->add_option("TEXT", strText, "text to find (UTF-8); an empty text finds nothing")
         ->required();
     pSearch->add_flag("--whole-word", bWholeWord, "only a whole word counts");
-    CLI::Option* pFrom = pSearch->add_option(
-        "--from", nFrom,
-        "search from the current item: the item at POSITION is the selected one and is never "
-        "reported (-1: nothing selected); without it the search starts at the first item");
+    CLI::Option* pFrom =
+        pSearch
+            ->add_option(
+                "--from", nFrom,
+                "search from the current item: the item at POSITION is the selected one and is "
+                "never "
+                "reported (-1: nothing selected); without it the search starts at the first item")
+            ->type_name("POSITION");
 
     CLI::App* pCard = app.add_subcommand(
         "card", "Print the card panes of the tree item at POSITION as the viewer shows them, "
@@ -239,22 +271,30 @@ int main(int argc, char** argv) {
         "render", "Draw the real main window offscreen, with the card of the selected item "
                   "shown, into a PNG file");
     pRender->add_option("DIR", render.strDir, "database directory")->required();
-    pRender->add_option("-o,--output", render.strOutput, "PNG file to write")->required();
-    CLI::Option* pSelect = pRender->add_option(
-        "--select", render.nSelect, "pre-order position of the item to select (default: none)");
+    pRender->add_option("-o,--output", render.strOutput, "PNG file to write")
+        ->required()
+        ->type_name("FILE.png");
+    CLI::Option* pSelect =
+        pRender
+            ->add_option("--select", render.nSelect,
+                         "pre-order position of the item to select (default: none)")
+            ->type_name("POSITION");
     CLI::Option* pExtra = pRender->add_flag(
         "--extra", render.bExtra,
         "draw the additional data dialog open on the selected type (a group is exit 2)");
-    CLI::Option* pSearchText = pRender->add_option(
-        "--search", render.strSearch,
-        "draw the search dialog open, TEXT (UTF-8) being the last search; nothing is searched");
+    CLI::Option* pSearchText = pRender
+                                   ->add_option("--search", render.strSearch,
+                                                "draw the search dialog open, TEXT (UTF-8) being "
+                                                "the last search; nothing is searched")
+                                   ->type_name("TEXT");
     pExtra->excludes(pSearchText);
     CLI::Option* pViewer =
         pRender
             ->add_option("--viewer", render.nViewer,
                          "draw the picture viewer open on picture K (from 1) of the selected "
                          "type's series; a type without picture K is exit 2")
-            ->check(CLI::Range(1, std::numeric_limits<std::int32_t>::max()));
+            ->check(CLI::Range(1, std::numeric_limits<std::int32_t>::max()))
+            ->type_name("K");
     pViewer->excludes(pExtra)->excludes(pSearchText);
 
     try {
