@@ -21,6 +21,7 @@ declare -A may=(
     [painter/demo]="painter painter/demo"
     [viewer]="$core platform/qt viewer"
     [viewer/main]="$core platform/qt viewer viewer/main"
+    [viewer/icons]="$core platform/qt viewer viewer/icons"
     [tools]="$core painter tools"
     [tools/render]="$core platform/qt viewer tools/render"
     [tools/cli]="$core painter platform/qt viewer tools tools/render tools/cli"
