@@ -1,5 +1,6 @@
-# Sourced by ./run and ./test: installs the Debian packages the project needs
-# (only those missing, so a second run does no network work) and builds.
+# Sourced by ./run, ./test and ./package: installs the Debian packages the
+# project needs (only those missing, so a second run does no network work)
+# and builds.
 set -euo pipefail
 
 VERLUMO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -12,6 +13,8 @@ VERLUMO_PACKAGES=(
     qt6-base-dev qt6-qpa-plugins libgl-dev
     libgif-dev
     fonts-dejavu-core fonts-liberation
+    # The validators of the menu entry and the AppStream metadata (tests).
+    desktop-file-utils appstream
     # The viewer as a user drives it: a real X server and window manager.
     xvfb openbox xdotool
 )
