@@ -7,7 +7,7 @@
 #include <cstdio>
 
 std::string W(const std::string& strUtf8) {
-    return *cp1251::FromUtf8(strUtf8);
+    return cp1251::FromUtf8(strUtf8).value();
 }
 
 void WriteGuiDatabase(const CTempDir& dir, const std::string& strLeaveOut) {

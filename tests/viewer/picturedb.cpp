@@ -4,7 +4,6 @@
 #include "platform/dibsection.h"
 #include "support/dbwriter.h"
 #include "support/templates.h"
-#include "viewer/guidb.h"
 
 namespace {
 

@@ -1,16 +1,10 @@
 #pragma once
 
-#include "platform/qt/treeview.h"
-#include "support/tempdir.h"
-#include "viewer/databaseapp.h"
-#include "viewer/maindialog.h"
+#include "viewer/guidb.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPoint>
 #include <cstdint>
-#include <gtest/gtest.h>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,43 +48,13 @@ testing::AssertionResult ShowsPattern(const QImage& area, const CPicturePattern&
                                       QPoint at);
 testing::AssertionResult IsPlainGrey(const QImage& area);
 
-// A main dialog of type TDialog on a database of WritePictureDatabase, with
-// warnings collected instead of shown.
-template <class TDialog> class CPictureDialogTest : public testing::Test {
+// A main dialog of type TDialog on a database of WritePictureDatabase.
+template <class TDialog> class CPictureDialogTest : public CDialogTest<TDialog> {
 protected:
-    void SetUp() override {
-        m_app.m_strDataDir = m_dir.Path();
-        m_app.m_fileErrors.m_sink = [this](const std::string&, const std::string& strText) {
-            m_warnings.push_back(strText);
-        };
-    }
-    void TearDown() override {
-        m_pDlg.reset();
-        m_app.Close();
-    }
-
     void Start(const std::vector<CTypePictures>& types) {
-        m_offsets = WritePictureDatabase(m_dir, types);
-        m_app.OpenDataFiles();
-        m_pDlg = std::make_unique<TDialog>(&m_nFirstItem, nullptr, &m_app);
-        m_pDlg->Create();
-        QApplication::processEvents();
-    }
-    void Select(std::int32_t nPosition) {
-        m_pDlg->GetTreeView()->SelectItem(m_pDlg->GetTypeTree().GetItemAtPosition(nPosition));
-    }
-    // Selects the item and lets the selection timer show its card at once.
-    void ShowCard(std::int32_t nPosition) {
-        Select(nPosition);
-        ASSERT_TRUE(m_pDlg->IsTimerPending(m_pDlg->m_nTimerID));
-        m_pDlg->SendTimerMessage(m_pDlg->m_nTimerID);
-        QApplication::processEvents();
+        m_offsets = WritePictureDatabase(this->m_dir, types);
+        this->OpenDialog();
     }
 
-    CTempDir m_dir;
-    CDatabaseApp m_app;
-    std::vector<std::string> m_warnings;
     std::vector<std::int32_t> m_offsets;
-    std::int32_t m_nFirstItem = -1;
-    std::unique_ptr<TDialog> m_pDlg;
 };

@@ -1,55 +1,45 @@
 // The viewer's whole life: InitInstance in-process, and a second start as
 // a process of its own.
 #include "app/rememberedposition.h"
-#include "platform/qt/treeview.h"
 #include "platform/singleinstance.h"
-#include "viewer/databaseapp.h"
+#include "support/registryfixture.h"
 #include "viewer/guidb.h"
-#include "viewer/maindialog.h"
 
-#include <QApplication>
 #include <QProcess>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <gtest/gtest.h>
-#include <unistd.h>
+#include <optional>
 
 namespace {
 
 // Own directories for the registry store and the instance lock, and the
 // database as the current directory, as the viewer reads it.
-class AppTest : public testing::Test {
+class AppTest : public RegistryTest {
 protected:
     void SetUp() override {
-        Save("VERLUMO_REGISTRY_DIR", m_registry.Path());
-        Save("XDG_RUNTIME_DIR", m_runtime.Path());
+        RegistryTest::SetUp();
+        if (const char* psz = std::getenv("XDG_RUNTIME_DIR"))
+            m_strOldRuntime = psz;
+        ::setenv("XDG_RUNTIME_DIR", m_runtime.Path().c_str(), 1);
         WriteGuiDatabase(m_db);
         m_strOldCwd = std::filesystem::current_path();
         std::filesystem::current_path(m_db.Path());
     }
     void TearDown() override {
         std::filesystem::current_path(m_strOldCwd);
-        for (const auto& [strName, old] : m_saved) {
-            if (old.first)
-                ::setenv(strName.c_str(), old.second.c_str(), 1);
-            else
-                ::unsetenv(strName.c_str());
-        }
+        if (m_strOldRuntime)
+            ::setenv("XDG_RUNTIME_DIR", m_strOldRuntime->c_str(), 1);
+        else
+            ::unsetenv("XDG_RUNTIME_DIR");
+        RegistryTest::TearDown();
     }
-    void Save(const std::string& strName, const std::string& strValue) {
-        const char* psz = std::getenv(strName.c_str());
-        m_saved.push_back({strName, {psz != nullptr, psz ? psz : ""}});
-        ::setenv(strName.c_str(), strValue.c_str(), 1);
-    }
-    bool RegistryIsEmpty() const { return std::filesystem::is_empty(m_registry.Path()); }
 
-    CTempDir m_registry, m_runtime, m_db;
+    CTempDir m_runtime, m_db;
     std::string m_strOldCwd;
-    std::vector<std::pair<std::string, std::pair<bool, std::string>>> m_saved;
+    std::optional<std::string> m_strOldRuntime;
 };
 
 TEST_F(AppTest, RunReadsAndStoresTheRememberedPosition) {
@@ -116,32 +106,15 @@ TEST_F(AppTest, RunWithNothingSelectedStoresMinusOne) {
     });
     CDatabaseApp app;
     app.InitInstance({"verlumo"});
-    ASSERT_FALSE(RegistryIsEmpty());
+    ASSERT_TRUE(StoreExists());
     std::int32_t nStored = 0;
     ReadRememberedPosition(nStored);
     EXPECT_EQ(nStored, -1);
 }
 
-TEST_F(AppTest, SecondStartInTheSameProcessEndsAtOnce) {
-    CSingleInstance running;
-    ASSERT_TRUE(running.Acquire());
-    bool bDialog = false;
-    QTimer::singleShot(0, [&] {
-        bDialog = QApplication::activeModalWidget() != nullptr;
-        if (bDialog)
-            QApplication::activeModalWidget()->close();
-    });
-    CDatabaseApp app;
-    EXPECT_FALSE(app.InitInstance({"verlumo"}));
-    QApplication::processEvents();
-    EXPECT_FALSE(bDialog);
-    EXPECT_FALSE(app.m_fileStrings.IsOpen());
-    EXPECT_TRUE(RegistryIsEmpty());
-}
-
 TEST_F(AppTest, SecondViewerProcessExitsAtOnce) {
     StoreRememberedPosition(3);
-    const std::string strHive = m_registry.File("HKEY_LOCAL_MACHINE.reg");
+    const std::string strHive = m_dir.File(kFile);
     const auto nBefore = std::filesystem::last_write_time(strHive);
     CSingleInstance running;
     ASSERT_TRUE(running.Acquire());

@@ -2,18 +2,10 @@
 // timer messages, checked by its state and, for the preview, by pixels.
 #include "platform/cp1251.h"
 #include "platform/qt/richeditview.h"
-#include "platform/qt/treeview.h"
-#include "viewer/databaseapp.h"
 #include "viewer/guidb.h"
-#include "viewer/maindialog.h"
 
-#include <QApplication>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
-#include <memory>
-#include <vector>
 
 namespace {
 
@@ -33,148 +25,47 @@ public:
     int m_nAdditional = 0;
 };
 
-class MainDialogTest : public testing::Test {
+class MainDialogTest : public CDialogTest<CTestDialog> {
 protected:
-    void SetUp() override {
-        m_app.m_strDataDir = m_dir.Path();
-        m_app.m_fileErrors.m_sink = [this](const std::string&, const std::string& strText) {
-            m_warnings.push_back(strText);
-        };
-    }
-    void TearDown() override {
-        m_pDlg.reset();
-        m_app.Close();
-    }
-
-    void Start(std::int32_t nFirstItem = -1, const std::string& strLeaveOut = "",
-               bool bTopMost = false) {
+    void Start(std::int32_t nFirstItem = -1, const std::string& strLeaveOut = "") {
         WriteGuiDatabase(m_dir, strLeaveOut);
-        m_app.m_cmdInfo.m_bTopMost = bTopMost;
-        m_app.OpenDataFiles();
-        m_nFirstItem = nFirstItem;
-        m_pDlg = std::make_unique<CTestDialog>(&m_nFirstItem, nullptr, &m_app);
-        m_pDlg->Create();
-        QApplication::processEvents();
-    }
-
-    CTreeView* Tree() const { return m_pDlg->GetTreeView(); }
-    HTREEITEM Item(std::int32_t nPosition) const {
-        return m_pDlg->GetTypeTree().GetItemAtPosition(nPosition);
-    }
-    void Select(std::int32_t nPosition) { Tree()->SelectItem(Item(nPosition)); }
-    // What the selection timer does when it fires.
-    void FireTimer() {
-        ASSERT_TRUE(m_pDlg->IsTimerPending(m_pDlg->m_nTimerID));
-        m_pDlg->SendTimerMessage(m_pDlg->m_nTimerID);
-        QApplication::processEvents();
-    }
-    void ShowCard(std::int32_t nPosition) {
-        Select(nPosition);
-        FireTimer();
+        OpenDialog(nFirstItem);
     }
     std::string Pane(const CRichEditCtrl& ctl) const { return cp1251::ToUtf8(ctl.GetText()); }
-    QPushButton* Button(int nID) const {
-        return qobject_cast<QPushButton*>(m_pDlg->GetDlgItem(nID));
-    }
     QString PictureCount() const {
         return qobject_cast<QLineEdit*>(m_pDlg->GetDlgItem(CMainDialog::IDC_PICTURES))->text();
     }
-
-    CTempDir m_dir;
-    CDatabaseApp m_app;
-    std::vector<std::string> m_warnings;
-    std::int32_t m_nFirstItem = -1;
-    std::unique_ptr<CTestDialog> m_pDlg;
 };
 
 // ---------------------------------------------------------------------------
 // Template 102.
 
-struct CControlRow {
-    int nID;
-    const char* pszClass;
-    const char* pszText;
-    QRect rcPixels; // dialog units through base units 6 x 13
-};
-
-class MainDialogLayout : public MainDialogTest, public testing::WithParamInterface<CControlRow> {};
-
-TEST_P(MainDialogLayout, ControlStandsWhereTheTemplateSays) {
-    Start();
-    const CControlRow& row = GetParam();
-    QWidget* pWidget = m_pDlg->GetDlgItem(row.nID);
-    ASSERT_NE(pWidget, nullptr) << row.nID;
-    EXPECT_TRUE(pWidget->inherits(row.pszClass)) << pWidget->metaObject()->className();
-    EXPECT_EQ(pWidget->geometry(), row.rcPixels);
-    if (auto* pButton = qobject_cast<QPushButton*>(pWidget)) {
-        EXPECT_EQ(pButton->text(), QString::fromUtf8(row.pszText));
-        // Every caption fits its button with room for the frame.
-        EXPECT_LT(pButton->fontMetrics().horizontalAdvance(pButton->text()), pButton->width() - 8);
-    }
-    EXPECT_TRUE(pWidget->focusPolicy() & Qt::TabFocus);
-    EXPECT_TRUE(pWidget->isVisible());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Template102, MainDialogLayout,
-    testing::Values(
-        CControlRow{1002, "QTreeView", "", QRect(11, 11, 215, 405)},
-        CControlRow{1007, "QPushButton", "Дополнительные данные...", QRect(251, 393, 153, 23)},
-        CControlRow{1004, "QPushButton", "Изображения...", QRect(473, 393, 107, 23)},
-        CControlRow{1011, "QPushButton", "Поиск по основным данным", QRect(234, 189, 215, 23)},
-        CControlRow{1, "QPushButton", "Выход", QRect(600, 393, 75, 23)},
-        CControlRow{1000, "QTextEdit", "", QRect(234, 11, 215, 171)},
-        CControlRow{1001, "QTextEdit", "", QRect(234, 221, 186, 164)},
-        CControlRow{1003, "QTextEdit", "", QRect(461, 11, 215, 200)},
-        // 240 x 160 inside a one-pixel border.
-        CControlRow{1005, "QWidget", "", QRect(432, 221, 242, 162)},
-        CControlRow{1006, "QLineEdit", "", QRect(432, 393, 38, 23)}),
-    [](const testing::TestParamInfo<CControlRow>& info) {
-        return "Control" + std::to_string(info.param.nID);
-    });
-
 TEST_F(MainDialogTest, DialogFrameAndButtons) {
     Start();
     EXPECT_EQ(m_pDlg->size(), QSize(686, 427));
-    EXPECT_EQ(m_pDlg->windowTitle(),
-              QStringLiteral("Фирма \"КОРВ\". База данных по типам воздушных судов"));
     EXPECT_TRUE(Button(CMainDialog::IDOK)->isDefault());
     EXPECT_FALSE(m_pDlg->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(m_pDlg->windowIcon().isNull());
     EXPECT_EQ(m_pDlg->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
-    EXPECT_EQ(m_pDlg->font().pointSize(), 8);
+    ExpectCaptionsFit(*m_pDlg);
 }
 
+// Every control is a tab stop in the template's order, the card buttons once
+// a card is shown.
 TEST_F(MainDialogTest, FocusStartsOnTheTreeAndTabFollowsTheTemplate) {
-    Start();
+    Start(1);
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDlg.get()));
     ASSERT_EQ(QApplication::focusWidget(), Tree());
-    std::vector<QString> order;
-    for (int i = 0; i < 10; ++i) {
-        order.push_back(QApplication::focusWidget()->objectName());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    const std::vector<QString> want = {QStringLiteral("1002"), QStringLiteral("1011"),
-                                       QStringLiteral("1"),    QStringLiteral("1000"),
-                                       QStringLiteral("1001"), QStringLiteral("1003"),
-                                       QStringLiteral("1005"), QStringLiteral("1006"),
-                                       QStringLiteral("1002"), QStringLiteral("1011")};
-    // 1007 and 1004 are disabled until a card is shown, so Tab passes them.
-    EXPECT_EQ(order, want);
-}
-
-TEST_F(MainDialogTest, TabOrderWithTheCardButtonsEnabled) {
-    Start(1);
     FireTimer();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_pDlg.get()));
-    Tree()->setFocus();
     std::vector<QString> order;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 11; ++i) {
         order.push_back(QApplication::focusWidget()->objectName());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(order, (std::vector<QString>{QStringLiteral("1002"), QStringLiteral("1007"),
-                                           QStringLiteral("1004"), QStringLiteral("1011")}));
+    const std::vector<QString> want = {Q("1002"), Q("1007"), Q("1004"), Q("1011"),
+                                       Q("1"),    Q("1000"), Q("1001"), Q("1003"),
+                                       Q("1005"), Q("1006"), Q("1002")};
+    EXPECT_EQ(order, want);
 }
 
 TEST_F(MainDialogTest, PreviewAreaIsExactlyTheGreyRectangle) {
@@ -220,6 +111,10 @@ TEST_F(MainDialogTest, WithoutARememberedItemNothingIsSelected) {
     EXPECT_TRUE(Tree()->isExpanded(Tree()->IndexOf(Item(0))));
     EXPECT_FALSE(Tree()->isExpanded(Tree()->IndexOf(Item(4))));
     EXPECT_FALSE(Tree()->isExpanded(Tree()->IndexOf(Item(8))));
+    // No card: F2 and F3 do nothing.
+    QTest::keyClick(Tree(), Qt::Key_F2);
+    QTest::keyClick(Tree(), Qt::Key_F3);
+    EXPECT_EQ(m_pDlg->m_nImages + m_pDlg->m_nAdditional, 0);
     EXPECT_TRUE(m_warnings.empty());
 }
 
@@ -235,12 +130,6 @@ TEST_F(MainDialogTest, RememberedItemIsSelectedAndShownOneTimerLater) {
     EXPECT_EQ(m_pDlg->m_shown, std::vector<std::int32_t>{2});
     EXPECT_FALSE(m_pDlg->IsTimerPending(1));
     EXPECT_NE(Pane(m_pDlg->m_ctlGeneral).find("Фирма: ОКБ Миля\r\n"), std::string::npos);
-}
-
-TEST_F(MainDialogTest, RememberedPositionBeyondTheTreeSelectsNothing) {
-    Start(10);
-    EXPECT_EQ(m_pDlg->m_hSelectedItem, 0u);
-    EXPECT_FALSE(m_pDlg->IsTimerPending(1));
 }
 
 TEST_F(MainDialogTest, FiveSelectionChangesLoadOneCard) {
@@ -284,7 +173,7 @@ void PrintTo(const CRuleRow& row, std::ostream* pOut) {
 
 class ShownCardRules : public MainDialogTest, public testing::WithParamInterface<CRuleRow> {};
 
-TEST_P(ShownCardRules, ButtonsAndCountFollowTheCard) {
+TEST_P(ShownCardRules, ButtonsKeysAndCountFollowTheCard) {
     Start();
     // Another card first, so every row must change something back.
     ShowCard(GetParam().nPosition == 1 ? 7 : 1);
@@ -292,28 +181,26 @@ TEST_P(ShownCardRules, ButtonsAndCountFollowTheCard) {
     EXPECT_EQ(PictureCount(), QString::fromUtf8(GetParam().pszCount));
     EXPECT_EQ(Button(CMainDialog::IDC_IMAGES)->isEnabled(), GetParam().bImages);
     EXPECT_EQ(Button(CMainDialog::IDC_ADDITIONAL)->isEnabled(), GetParam().bAdditional);
-    EXPECT_TRUE(Button(CMainDialog::IDC_SEARCH)->isEnabled());
-    EXPECT_TRUE(Button(CMainDialog::IDOK)->isEnabled());
     EXPECT_FALSE(m_pDlg->m_bPreview);
     for (const CRichEditCtrl* p :
          {&m_pDlg->m_ctlGeneral, &m_pDlg->m_ctlSpecs, &m_pDlg->m_ctlSpeeds})
         EXPECT_TRUE(p->IsReadOnly());
+    // F2 and F3 in the tree act only where the buttons would.
+    QTest::keyClick(Tree(), Qt::Key_F2);
+    QTest::keyClick(Tree(), Qt::Key_F3);
+    EXPECT_EQ(m_pDlg->m_nImages, GetParam().bImages ? 1 : 0);
+    EXPECT_EQ(m_pDlg->m_nAdditional, GetParam().bAdditional ? 1 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Items, ShownCardRules,
-    testing::Values(CRuleRow{1, "4", true, true}, CRuleRow{2, "0", false, true},
-                    CRuleRow{5, "1", true, true}, CRuleRow{7, "-3", false, true},
-                    CRuleRow{4, "0", false, false}, CRuleRow{0, "0", false, false}));
+INSTANTIATE_TEST_SUITE_P(Items, ShownCardRules,
+                         testing::Values(CRuleRow{1, "4", true, true},
+                                         CRuleRow{2, "0", false, true},
+                                         CRuleRow{5, "1", true, true},
+                                         CRuleRow{7, "-3", false, true}, // a negative count
+                                         CRuleRow{4, "0", false, false}  // a group
+                                         ));
 
-TEST_F(MainDialogTest, GroupEmptiesTheValues) {
-    Start();
-    ShowCard(1);
-    ShowCard(0);
-    EXPECT_EQ(Pane(m_pDlg->m_ctlGeneral).rfind("Фирма: \r\nСтрана: \r\n", 0), 0u);
-    EXPECT_NE(Pane(m_pDlg->m_ctlSpeeds).find("Максимальная, км/ч: \r\n"), std::string::npos);
-}
-
+// A group empties the values, and their blue goes with them.
 TEST_F(MainDialogTest, ValuesAreDrawnInBlue) {
     Start();
     auto bluePixels = [&] {
@@ -334,40 +221,6 @@ TEST_F(MainDialogTest, ValuesAreDrawnInBlue) {
     ShowCard(0);
     EXPECT_EQ(bluePixels(), 0);
 }
-
-// ---------------------------------------------------------------------------
-// F2 and F3 in the tree.
-
-struct CKeyRow {
-    std::int32_t nShown; // position of the shown card, -1 for none
-    int nImages, nAdditional;
-};
-
-void PrintTo(const CKeyRow& row, std::ostream* pOut) {
-    *pOut << "shown " << row.nShown;
-}
-
-class TreeFunctionKeys : public MainDialogTest, public testing::WithParamInterface<CKeyRow> {};
-
-TEST_P(TreeFunctionKeys, ActOnlyWhereTheButtonsWould) {
-    Start();
-    if (GetParam().nShown >= 0)
-        ShowCard(GetParam().nShown);
-    QTest::keyClick(Tree(), Qt::Key_F2);
-    QTest::keyClick(Tree(), Qt::Key_F3);
-    EXPECT_EQ(m_pDlg->m_nImages, GetParam().nImages);
-    EXPECT_EQ(m_pDlg->m_nAdditional, GetParam().nAdditional);
-    EXPECT_EQ(m_pDlg->m_nImages > 0, Button(CMainDialog::IDC_IMAGES)->isEnabled());
-    EXPECT_EQ(m_pDlg->m_nAdditional > 0, Button(CMainDialog::IDC_ADDITIONAL)->isEnabled());
-}
-
-INSTANTIATE_TEST_SUITE_P(Cards, TreeFunctionKeys,
-                         testing::Values(CKeyRow{-1, 0, 0}, // before any card
-                                         CKeyRow{1, 1, 1},  // pictures
-                                         CKeyRow{2, 0, 1},  // no pictures
-                                         CKeyRow{7, 0, 1},  // a negative count
-                                         CKeyRow{4, 0, 0}   // a group
-                                         ));
 
 TEST_F(MainDialogTest, FunctionKeysFollowTheShownCardNotThePendingSelection) {
     Start();
@@ -391,7 +244,6 @@ struct CCloseRow {
     EClose eHow;
     std::int32_t nSelect; // -1: nothing selected
     bool bCollapseSelected;
-    std::int32_t nWant;
 };
 
 void PrintTo(const CCloseRow& row, std::ostream* pOut) {
@@ -425,52 +277,29 @@ TEST_P(MainDialogClosing, StoresThePreOrderPosition) {
     }
     EXPECT_FALSE(m_pDlg->isVisible());
     EXPECT_EQ(m_pDlg->result(), QDialog::Accepted);
-    EXPECT_EQ(m_nFirstItem, row.nWant);
+    EXPECT_EQ(m_nFirstItem, row.nSelect);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, MainDialogClosing,
-                         testing::Values(CCloseRow{EClose::exitButton, -1, false, -1},
-                                         CCloseRow{EClose::escape, -1, false, -1},
-                                         CCloseRow{EClose::closeBox, -1, false, -1},
-                                         CCloseRow{EClose::enterInTree, -1, false, -1},
-                                         CCloseRow{EClose::exitButton, 5, false, 5},
-                                         CCloseRow{EClose::exitButton, 5, true, 5},
-                                         CCloseRow{EClose::escape, 5, true, 5},
-                                         CCloseRow{EClose::closeBox, 5, false, 5},
-                                         CCloseRow{EClose::enterInTree, 5, true, 5},
-                                         CCloseRow{EClose::enterInTree, 9, false, 9},
-                                         CCloseRow{EClose::escape, 0, false, 0}));
-
-TEST_F(MainDialogTest, CollapsingTheBranchOfTheSelectionSelectsTheBranch) {
-    Start(6); // Ми-24В under Ми-24 under Вертолёты
-    Tree()->collapse(Tree()->IndexOf(Item(4)));
-    EXPECT_EQ(m_pDlg->m_hSelectedItem, Item(4));
-    QTest::mouseClick(Button(CMainDialog::IDOK), Qt::LeftButton);
-    EXPECT_EQ(m_nFirstItem, 4);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Ways, MainDialogClosing,
+    testing::Values(CCloseRow{EClose::exitButton, -1, false},
+                    CCloseRow{EClose::closeBox, -1, false}, CCloseRow{EClose::exitButton, 5, true},
+                    CCloseRow{EClose::closeBox, 5, false}, CCloseRow{EClose::escape, 5, true},
+                    CCloseRow{EClose::enterInTree, 5, true},
+                    CCloseRow{EClose::enterInTree, 9, false}, CCloseRow{EClose::escape, 0, false}));
 
 TEST_F(MainDialogTest, EmptyTreeStoresMinusOne) {
     WriteGuiDatabase(m_dir);
     m_dir.WriteFile("Tree.dat", "");
-    m_app.OpenDataFiles();
-    m_nFirstItem = 0;
-    CTestDialog dlg(&m_nFirstItem, nullptr, &m_app);
-    dlg.Create();
-    EXPECT_EQ(dlg.m_ctlTree.GetCount(), 0u);
-    QTest::keyClick(dlg.GetTreeView(), Qt::Key_Down);
-    QTest::keyClick(dlg.GetTreeView(), Qt::Key_Return);
+    OpenDialog(0);
+    EXPECT_EQ(m_pDlg->m_ctlTree.GetCount(), 0u);
+    QTest::keyClick(Tree(), Qt::Key_Down);
+    QTest::keyClick(Tree(), Qt::Key_Return);
     EXPECT_EQ(m_nFirstItem, -1);
 }
 
 // ---------------------------------------------------------------------------
-// "tm", and errors of the data files.
-
-TEST_F(MainDialogTest, TopMostFlagKeepsTheWindowAbove) {
-    Start(-1, "", true);
-    EXPECT_TRUE(m_pDlg->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(m_pDlg->size(), QSize(686, 427));
-    EXPECT_TRUE(m_pDlg->isVisible());
-}
+// Errors of the data files.
 
 TEST_F(MainDialogTest, MissingTemplateLeavesThePanesEmptyWithOneWarning) {
     Start(1, "Static texts.rtf");

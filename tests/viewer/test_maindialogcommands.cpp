@@ -1,44 +1,22 @@
 // The main dialog's buttons and keys that open the search and the
 // additional data dialogs, driven as a user would on the offscreen platform.
-#include "platform/qt/treeview.h"
-#include "viewer/databaseapp.h"
 #include "viewer/extradatadialog.h"
 #include "viewer/guidb.h"
-#include "viewer/maindialog.h"
 #include "viewer/searchdialog.h"
 
-#include <QApplication>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
-class MainDialogCommands : public testing::Test {
+class MainDialogCommands : public CDialogTest<> {
 protected:
     void SetUp() override {
+        CDialogTest::SetUp();
         WriteGuiDatabase(m_dir);
-        m_app.m_strDataDir = m_dir.Path();
-        m_app.m_fileErrors.m_sink = [this](const std::string&, const std::string& strText) {
-            m_warnings.push_back(strText);
-        };
-        m_app.OpenDataFiles();
-        m_pDlg = std::make_unique<CMainDialog>(&m_nFirstItem, nullptr, &m_app);
-        m_pDlg->Create();
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        m_pDlg.reset();
-        m_app.Close();
-    }
-    void ShowCard(std::int32_t nPosition) {
-        m_pDlg->GetTreeView()->SelectItem(m_pDlg->GetTypeTree().GetItemAtPosition(nPosition));
-        m_pDlg->SendTimerMessage(m_pDlg->m_nTimerID);
-        QApplication::processEvents();
+        OpenDialog();
     }
     std::int32_t SelectedPosition() {
         return m_pDlg->GetTypeTree().GetItemPosition(m_pDlg->m_hSelectedItem);
@@ -57,15 +35,6 @@ protected:
         QApplication::processEvents();
         return bOpened;
     }
-    QPushButton* Button(int nID) const {
-        return qobject_cast<QPushButton*>(m_pDlg->GetDlgItem(nID));
-    }
-
-    CTempDir m_dir;
-    CDatabaseApp m_app;
-    std::vector<std::string> m_warnings;
-    std::int32_t m_nFirstItem = -1;
-    std::unique_ptr<CMainDialog> m_pDlg;
 };
 
 TEST_F(MainDialogCommands, SearchButtonFindsSelectsAndKeepsTheText) {
@@ -73,7 +42,7 @@ TEST_F(MainDialogCommands, SearchButtonFindsSelectsAndKeepsTheText) {
         [&] { QTest::mouseClick(Button(CMainDialog::IDC_SEARCH), Qt::LeftButton); },
         [](CSearchDialog& dlg) {
             auto* pEdit = qobject_cast<QLineEdit*>(dlg.GetDlgItem(CSearchDialog::IDC_FIND));
-            pEdit->setText(QString::fromUtf8("миля"));
+            pEdit->setText(Q("миля"));
             QTest::mouseClick(qobject_cast<QPushButton*>(dlg.GetDlgItem(CSearchDialog::IDOK)),
                               Qt::LeftButton);
         });
@@ -91,7 +60,7 @@ TEST_F(MainDialogCommands, SearchButtonFindsSelectsAndKeepsTheText) {
             strShown = qobject_cast<QLineEdit*>(dlg.GetDlgItem(CSearchDialog::IDC_FIND))->text();
             QTest::keyClick(&dlg, Qt::Key_Return);
         });
-    EXPECT_EQ(strShown, QString::fromUtf8("миля"));
+    EXPECT_EQ(strShown, Q("миля"));
     EXPECT_EQ(SelectedPosition(), 7);
 }
 

@@ -1,20 +1,13 @@
 // The picture viewer opened from the main dialog, driven by keys, clicks and
 // focus changes, checked by its state and its pixels.
-#include "platform/qt/treeview.h"
-#include "viewer/databaseapp.h"
-#include "viewer/maindialog.h"
 #include "viewer/picturedb.h"
 #include "viewer/picturetoolbar.h"
 #include "viewer/picturewnd.h"
 #include "viewer/toolbarbitmap.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QPushButton>
 #include <QTest>
 #include <QToolBar>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -31,16 +24,23 @@ public:
 class PictureWndTest : public CPictureDialogTest<CCountingDialog> {
 protected:
     void Open() {
-        qobject_cast<QPushButton*>(m_pDlg->GetDlgItem(CMainDialog::IDC_IMAGES))->click();
+        Button(CMainDialog::IDC_IMAGES)->click();
         QApplication::processEvents();
     }
+    // The viewer on the first type, opened as its button does.
+    void StartViewer(const std::vector<CTypePictures>& types) {
+        Start(types);
+        ShowCard(1);
+        Open();
+    }
     CPictureWnd& Wnd() { return m_pDlg->m_wndPictures; }
-    QWidget* ButtonFor(unsigned nID) {
+    QAction* ActionFor(unsigned nID) {
         for (QAction* pAction : Wnd().m_pToolBar->actions())
             if (!pAction->isSeparator() && pAction->data().toUInt() == nID)
-                return Wnd().m_pToolBar->widgetForAction(pAction);
+                return pAction;
         return nullptr;
     }
+    QWidget* ButtonFor(unsigned nID) { return Wnd().m_pToolBar->widgetForAction(ActionFor(nID)); }
     // Prev and next as the toolbar reports them.
     std::pair<bool, bool> Arrows() {
         return {Wnd().IsButtonEnabled(ID_PICTURE_PREV), Wnd().IsButtonEnabled(ID_PICTURE_NEXT)};
@@ -61,9 +61,7 @@ const CPicturePattern kPreview{100, 50};
 
 TEST_F(PictureWndTest, OnePictureHasNoWayToStep) {
     const CPicturePattern picture{60, 40};
-    Start({CTypePictures{kPreview, {picture}}});
-    ShowCard(1);
-    Open();
+    StartViewer({CTypePictures{kPreview, {picture}}});
     ASSERT_TRUE(Wnd().IsWindow());
     EXPECT_TRUE(Wnd().isActiveWindow());
     EXPECT_EQ(Arrows(), std::make_pair(false, false));
@@ -79,12 +77,14 @@ TEST_F(PictureWndTest, OnePictureHasNoWayToStep) {
 
 TEST_F(PictureWndTest, ThreePicturesStepByButtonsAndKeys) {
     const std::vector<CPicturePattern> series = {{60, 40}, {30, 20}, {61, 9}};
-    Start({CTypePictures{kPreview, series}});
-    ShowCard(1);
-    Open();
+    StartViewer({CTypePictures{kPreview, series}});
     ASSERT_TRUE(Wnd().IsWindow());
-    // The client area is as large as the largest width and height.
+    // The client area is as large as the largest width and height, below the band.
     ASSERT_EQ(Wnd().GetClientRect().size(), QSize(61, 40 + 30));
+    EXPECT_EQ(Wnd().size(),
+              QSize(61 + 2 * CPictureWnd::kDlgFrame, 70 + 2 * CPictureWnd::kDlgFrame));
+    EXPECT_EQ(Wnd().geometry(), QRect(m_pDlg->m_rcViewer.left, m_pDlg->m_rcViewer.top,
+                                      m_pDlg->m_rcViewer.Width(), m_pDlg->m_rcViewer.Height()));
     const auto expectShown = [&](int k, std::pair<bool, bool> arrows) {
         EXPECT_EQ(m_pDlg->m_Card.m_nCurrentPicture, k);
         EXPECT_EQ(Arrows(), arrows) << "picture " << k;
@@ -110,28 +110,9 @@ TEST_F(PictureWndTest, ThreePicturesStepByButtonsAndKeys) {
     EXPECT_TRUE(Wnd().IsWindow());
 }
 
-TEST_F(PictureWndTest, LargestPictureSetsTheSizeAndEachIsCentredBelowTheBand) {
-    const CPicturePattern small{320, 200}, large{640, 480};
-    Start({CTypePictures{kPreview, {small, large}}});
-    ShowCard(1);
-    Open();
-    ASSERT_TRUE(Wnd().IsWindow());
-    EXPECT_EQ(Wnd().GetClientRect().size(), QSize(640, 510));
-    EXPECT_EQ(Wnd().size(),
-              QSize(640 + 2 * CPictureWnd::kDlgFrame, 510 + 2 * CPictureWnd::kDlgFrame));
-    EXPECT_EQ(Wnd().geometry(), QRect(m_pDlg->m_rcViewer.left, m_pDlg->m_rcViewer.top,
-                                      m_pDlg->m_rcViewer.Width(), m_pDlg->m_rcViewer.Height()));
-    // (160, 170) of the client area, 30 of it the band.
-    EXPECT_TRUE(ShowsPattern(PictureArea(), small, {160, 140}));
-    Key(Qt::Key_Right);
-    EXPECT_TRUE(ShowsPattern(PictureArea(), large, {0, 0}));
-}
-
 TEST_F(PictureWndTest, SecondOpeningKeepsTheListAndTheSize) {
     const std::vector<CPicturePattern> series = {{40, 30}, {80, 20}};
-    Start({CTypePictures{kPreview, series}});
-    ShowCard(1);
-    Open();
+    StartViewer({CTypePictures{kPreview, series}});
     const QSize size = Wnd().size();
     Key(Qt::Key_Right);
     Key(Qt::Key_Escape);
@@ -156,9 +137,7 @@ enum class ECloseBy { escape, pictureClick, exitButton, focusLoss, closeEvent };
 class PictureWndClosing : public PictureWndTest, public testing::WithParamInterface<ECloseBy> {};
 
 TEST_P(PictureWndClosing, ClosesAndLeavesTheListForNextTime) {
-    Start({CTypePictures{kPreview, {{200, 100}, {20, 10}}}});
-    ShowCard(1);
-    Open();
+    StartViewer({CTypePictures{kPreview, {{200, 100}, {20, 10}}}});
     ASSERT_TRUE(Wnd().IsWindow());
     ASSERT_TRUE(Wnd().isActiveWindow());
     QWidget* pClient = Wnd().GetClientWindow();
@@ -194,9 +173,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, PictureWndClosing,
                                          ECloseBy::closeEvent));
 
 TEST_F(PictureWndTest, ClicksOffThePictureDoNotClose) {
-    Start({CTypePictures{kPreview, {{200, 100}, {20, 10}}}});
-    ShowCard(1);
-    Open();
+    StartViewer({CTypePictures{kPreview, {{200, 100}, {20, 10}}}});
     QWidget* pClient = Wnd().GetClientWindow();
     // The toolbar band beside the buttons, the frame, and the right button.
     const int xBesideButtons = ButtonFor(ID_PICTURE_CLOSE)->geometry().right() + 5;
@@ -211,23 +188,15 @@ TEST_F(PictureWndTest, ClicksOffThePictureDoNotClose) {
     EXPECT_EQ(m_pDlg->m_Card.m_nCurrentPicture, 0);
 }
 
-TEST_F(PictureWndTest, ToolBarHasTheFourItemsWithoutTips) {
-    Start({CTypePictures{kPreview, {{200, 100}}}});
-    ShowCard(1);
-    Open();
-    const QList<QAction*> actions = Wnd().m_pToolBar->actions();
-    ASSERT_EQ(actions.size(), 4);
-    EXPECT_TRUE(actions[2]->isSeparator());
-    const unsigned ids[] = {ID_PICTURE_PREV, ID_PICTURE_NEXT, 0, ID_PICTURE_CLOSE};
-    for (int i = 0; i < 4; ++i) {
-        if (i == 2)
-            continue;
-        EXPECT_EQ(actions[i]->data().toUInt(), ids[i]);
-        EXPECT_TRUE(actions[i]->toolTip().isEmpty());
-        EXPECT_EQ(ButtonFor(ids[i])->size(), QSize(41, 22));
-        EXPECT_EQ(ButtonFor(ids[i])->focusPolicy(), Qt::NoFocus);
+TEST_F(PictureWndTest, ToolBarButtonsWithTipsWithoutFocus) {
+    StartViewer({CTypePictures{kPreview, {{200, 100}}}});
+    for (unsigned nID : {ID_PICTURE_PREV, ID_PICTURE_NEXT, ID_PICTURE_CLOSE}) {
+        ASSERT_NE(ButtonFor(nID), nullptr) << nID;
+        EXPECT_EQ(ActionFor(nID)->toolTip(), QString::fromUtf8(ToolTipText(nID)));
+        EXPECT_FALSE(ActionFor(nID)->toolTip().isEmpty());
+        EXPECT_EQ(ButtonFor(nID)->size(), QSize(41, 22));
+        EXPECT_EQ(ButtonFor(nID)->focusPolicy(), Qt::NoFocus);
     }
-    EXPECT_EQ(Wnd().m_pToolBar->geometry(), QRect(0, 0, Wnd().width(), 30));
 
     const QImage bitmap = ToolBarBitmap();
     ASSERT_EQ(bitmap.size(), QSize(102, 15));
@@ -286,9 +255,7 @@ class PictureWndShortSeries : public PictureWndTest,
 
 TEST_P(PictureWndShortSeries, HoldsOnlyTheRecordsThatAreThere) {
     const CShortSeriesRow& row = GetParam();
-    Start({row.type});
-    ShowCard(1);
-    Open();
+    StartViewer({row.type});
     EXPECT_EQ(m_pDlg->m_Card.m_pictureOffsets.size(), row.nFound);
     // No viewer opens on nothing.
     ASSERT_EQ(Wnd().IsWindow(), row.nFound > 0);
@@ -315,10 +282,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(PictureWndTest, SeriesStartsBehindAPreviewThatIsNotShown) {
     const CPicturePattern preview{100, 50, 24};
     const CPicturePattern picture{30, 20};
-    Start({CTypePictures{preview, {picture}}});
-    ShowCard(1);
+    StartViewer({CTypePictures{preview, {picture}}});
     ASSERT_FALSE(m_pDlg->m_bPreview);
-    Open();
     ASSERT_EQ(m_pDlg->m_Card.m_pictureOffsets.size(), 1u);
     EXPECT_EQ(m_pDlg->m_Card.m_pictureOffsets[0],
               static_cast<std::uint32_t>(m_offsets[0]) + PatternRecord(preview).size());
@@ -329,9 +294,7 @@ TEST_F(PictureWndTest, EveryDepthTheDecoderTakesIsShown) {
     std::string strBad = PatternRecord({40, 30});
     strBad[12] = 2; // biPlanes
     const std::vector<CPicturePattern> series = {{40, 30, 1}, {40, 30, 4}, {40, 30, 24}};
-    Start({CTypePictures{kPreview, series, 4, strBad}});
-    ShowCard(1);
-    Open();
+    StartViewer({CTypePictures{kPreview, series, 4, strBad}});
     for (const CPicturePattern& pattern : series) {
         EXPECT_TRUE(ShowsPattern(PictureArea(), pattern, {0, 0})) << pattern.nBitCount;
         Key(Qt::Key_Right);
@@ -342,9 +305,7 @@ TEST_F(PictureWndTest, EveryDepthTheDecoderTakesIsShown) {
 }
 
 TEST_F(PictureWndTest, ReadErrorIsReportedAtTheMessageBoundary) {
-    Start({CTypePictures{kPreview, {{40, 30}, {40, 30}}}});
-    ShowCard(1);
-    Open();
+    StartViewer({CTypePictures{kPreview, {{40, 30}, {40, 30}}}});
     m_app.m_filePictures.Close();
     Key(Qt::Key_Right);
     EXPECT_EQ(m_warnings.size(), 1u);

@@ -1,12 +1,5 @@
 // The preview area of the main dialog, checked by its pixels.
-#include "platform/qt/treeview.h"
-#include "viewer/databaseapp.h"
-#include "viewer/maindialog.h"
 #include "viewer/picturedb.h"
-
-#include <QApplication>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
