@@ -1,7 +1,7 @@
 #include "pictures/lzwcodec.h"
 #include "pictures/lzwencoder.h"
-#include "support/tempdir.h"
 #include "support/lzw/lzwreference.h"
+#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
