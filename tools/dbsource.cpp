@@ -1,5 +1,7 @@
 #include "tools/dbsource.h"
 
+#include "tools/jsonplace.h"
+
 #include "data/databasefiles.h"
 #include "platform/cp1251.h"
 #include "tools/jsonschema.h"
@@ -219,24 +221,11 @@ SourceDatabase ParseSource(const std::string& strJsonUtf8, const std::string& st
     // A node's place is its parent's plus one step, spelt out only for an
     // error: a deep tree costs linear time. Messages are made with kHere
     // standing for the place and get it when they leave.
-    struct Step {
-        std::size_t nParent;
-        std::string strStep;
+    CJsonPlaces places;
+    const auto addStep = [&places](std::size_t nParent, std::string strStep) {
+        return places.Add(nParent, std::move(strStep));
     };
-    std::vector<Step> steps;
-    const auto addStep = [&steps](std::size_t nParent, std::string strStep) {
-        steps.push_back({nParent, std::move(strStep)});
-        return steps.size() - 1;
-    };
-    const auto placeOf = [&steps](std::size_t nStep) {
-        std::vector<const std::string*> parts;
-        for (std::size_t n = nStep; n != SIZE_MAX; n = steps[n].nParent)
-            parts.push_back(&steps[n].strStep);
-        std::string s;
-        for (auto it = parts.rbegin(); it != parts.rend(); ++it)
-            s += **it;
-        return s;
-    };
+    const auto placeOf = [&places](std::size_t nStep) { return places.Spell(nStep); };
     static const std::string kHere = "\x01";
     const auto at = [&](std::size_t nStep, auto&& parse) {
         try {

@@ -1,5 +1,7 @@
 #include "tools/jsonschema.h"
 
+#include "tools/jsonplace.h"
+
 #include <cmath>
 #include <sstream>
 #include <vector>
@@ -106,20 +108,9 @@ const json& CJsonSchema::Resolve(const json& schema) const {
 void CJsonSchema::Validate(const json& document, const std::string& strRoot) const {
     // Each place is its parent's place plus one step; the whole name is
     // spelt out only for an error, so a deep document costs linear time.
-    struct Step {
-        std::size_t nParent;
-        std::string strStep; // "[3]" or ".key"
-    };
-    std::vector<Step> steps{{SIZE_MAX, strRoot}};
-    const auto placeOf = [&steps](std::size_t nStep) {
-        std::vector<const std::string*> parts;
-        for (std::size_t n = nStep; n != SIZE_MAX; n = steps[n].nParent)
-            parts.push_back(&steps[n].strStep);
-        std::string s;
-        for (auto it = parts.rbegin(); it != parts.rend(); ++it)
-            s += **it;
-        return s.starts_with('.') ? s.substr(1) : s;
-    };
+    CJsonPlaces places;
+    const std::size_t nRoot = places.Add(CJsonPlaces::kNone, strRoot);
+    const auto placeOf = [&places](std::size_t nStep) { return places.Spell(nStep); };
     struct Pending {
         const json* pSchema;
         const json* pValue;
@@ -127,7 +118,7 @@ void CJsonSchema::Validate(const json& document, const std::string& strRoot) con
     };
     // Children are pushed in reverse, so the first error in document order
     // is the one reported.
-    std::vector<Pending> stack{{&m_schema, &document, 0}};
+    std::vector<Pending> stack{{&m_schema, &document, nRoot}};
     while (!stack.empty()) {
         const Pending p = stack.back();
         stack.pop_back();
@@ -173,8 +164,8 @@ void CJsonSchema::Validate(const json& document, const std::string& strRoot) con
                                         std::to_string(nMax) + " entries");
             if (schema.contains("items"))
                 for (std::size_t i = value.size(); i-- > 0;) {
-                    steps.push_back({p.nStep, "[" + std::to_string(i) + "]"});
-                    stack.push_back({&schema["items"], &value[i], steps.size() - 1});
+                    stack.push_back({&schema["items"], &value[i],
+                                     places.Add(p.nStep, "[" + std::to_string(i) + "]")});
                 }
         }
         if (value.is_object()) {
@@ -188,8 +179,8 @@ void CJsonSchema::Validate(const json& document, const std::string& strRoot) con
             std::vector<Pending> members;
             for (auto it = value.begin(); it != value.end(); ++it) {
                 if (pProps && pProps->contains(it.key())) {
-                    steps.push_back({p.nStep, "." + it.key()});
-                    members.push_back({&(*pProps)[it.key()], &it.value(), steps.size() - 1});
+                    members.push_back(
+                        {&(*pProps)[it.key()], &it.value(), places.Add(p.nStep, "." + it.key())});
                 } else if (bClosed) {
                     const std::string strAt = where();
                     Fail(strAt.empty() ? it.key() : strAt + "." + it.key(), "is not a known field");
