@@ -1,5 +1,6 @@
 #include "platform/cfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -33,9 +34,8 @@ bool CFile::Open(const std::string& strFileName, unsigned /*nOpenFlags*/) {
     m_nOpenError = 0;
     m_fd = fd;
     m_nPosition = 0;
-    m_nBufferStart = 0;
-    m_nBufferFill = 0;
-    m_buffer.resize(kBufferSize);
+    DropBlocks();
+    m_data.resize(kBlockCount * kBlockSize);
     return true;
 }
 
@@ -44,9 +44,16 @@ void CFile::Close() {
         ::close(m_fd);
     m_fd = -1;
     m_nPosition = 0;
-    m_nBufferFill = 0;
-    m_buffer.clear();
-    m_buffer.shrink_to_fit();
+    DropBlocks();
+    m_data.clear();
+    m_data.shrink_to_fit();
+}
+
+void CFile::DropBlocks() {
+    for (Block& block : m_blocks)
+        block = Block{};
+    m_nLast = -1;
+    m_nClock = 0;
 }
 
 void CFile::ThrowIfClosed(const char* pszOperation) const {
@@ -72,20 +79,55 @@ std::uint64_t CFile::Seek(std::int64_t lOffset, SeekPosition nFrom) {
     return m_nPosition;
 }
 
-bool CFile::FillBuffer() {
-    m_nBufferStart = m_nPosition;
-    m_nBufferFill = 0;
-    for (;;) {
-        ssize_t n =
-            ::pread(m_fd, m_buffer.data(), m_buffer.size(), static_cast<off_t>(m_nBufferStart));
+std::size_t CFile::PreadFull(unsigned char* pOut, std::size_t nCount, std::uint64_t nAt) {
+    std::size_t nDone = 0;
+    while (nDone < nCount) {
+        const ssize_t n =
+            ::pread(m_fd, pOut + nDone, nCount - nDone, static_cast<off_t>(nAt + nDone));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             throw CFileException(CFileException::readError, m_strFileName,
                                  "read error in " + m_strFileName + ": " + std::strerror(errno));
-        m_nBufferFill = static_cast<std::size_t>(n);
-        return n > 0;
+        if (n == 0)
+            break;
+        nDone += static_cast<std::size_t>(n);
     }
+    return nDone;
+}
+
+int CFile::FindBlock() {
+    const std::uint64_t nStart = m_nPosition - m_nPosition % kBlockSize;
+    const auto holds = [&](const Block& block) {
+        return block.nFill > 0 && block.nStart == nStart && m_nPosition - nStart < block.nFill;
+    };
+    if (m_nLast >= 0 && holds(m_blocks[m_nLast]))
+        return m_nLast;
+    int nVictim = 0;
+    for (int i = 0; i < kBlockCount; ++i) {
+        if (holds(m_blocks[i])) {
+            m_blocks[i].nUsed = ++m_nClock;
+            m_nLast = i;
+            return i;
+        }
+        if (m_blocks[i].nUsed < m_blocks[nVictim].nUsed)
+            nVictim = i;
+    }
+    // A block that ended short (the end of the file, then) is read again in
+    // place: the file may have grown since.
+    for (int i = 0; i < kBlockCount; ++i)
+        if (m_blocks[i].nFill > 0 && m_blocks[i].nStart == nStart)
+            nVictim = i;
+    Block& block = m_blocks[nVictim];
+    block = Block{};
+    const std::size_t nFill = PreadFull(m_data.data() + nVictim * kBlockSize, kBlockSize, nStart);
+    if (m_nPosition - nStart >= nFill)
+        return -1;
+    block.nStart = nStart;
+    block.nFill = nFill;
+    block.nUsed = ++m_nClock;
+    m_nLast = nVictim;
+    return nVictim;
 }
 
 std::size_t CFile::Read(void* pBuffer, std::size_t nCount) {
@@ -93,33 +135,26 @@ std::size_t CFile::Read(void* pBuffer, std::size_t nCount) {
     auto* pOut = static_cast<unsigned char*>(pBuffer);
     std::size_t nDone = 0;
     while (nDone < nCount) {
-        const bool bInBuffer =
-            m_nPosition >= m_nBufferStart && m_nPosition < m_nBufferStart + m_nBufferFill;
-        if (!bInBuffer) {
-            // A large read skips the buffer: one system call, no copy twice.
-            if (nCount - nDone >= m_buffer.size()) {
-                ssize_t n =
-                    ::pread(m_fd, pOut + nDone, nCount - nDone, static_cast<off_t>(m_nPosition));
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n < 0)
-                    throw CFileException(CFileException::readError, m_strFileName,
-                                         "read error in " + m_strFileName + ": " +
-                                             std::strerror(errno));
-                if (n == 0)
-                    break;
-                nDone += static_cast<std::size_t>(n);
-                m_nPosition += static_cast<std::uint64_t>(n);
-                continue;
+        const std::size_t nLeft = nCount - nDone;
+        int nSlot = m_nLast;
+        const Block* pLast = nSlot >= 0 ? &m_blocks[nSlot] : nullptr;
+        const bool bHit = pLast && pLast->nFill > 0 && m_nPosition >= pLast->nStart &&
+                          m_nPosition - pLast->nStart < pLast->nFill;
+        if (!bHit) {
+            if (nLeft >= kDirectRead && m_nPosition % kBlockSize == 0) {
+                const std::size_t n = PreadFull(pOut + nDone, nLeft, m_nPosition);
+                nDone += n;
+                m_nPosition += n;
+                break;
             }
-            if (!FillBuffer())
+            nSlot = FindBlock();
+            if (nSlot < 0)
                 break;
         }
-        const std::size_t nOffset = static_cast<std::size_t>(m_nPosition - m_nBufferStart);
-        std::size_t nTake = m_nBufferFill - nOffset;
-        if (nTake > nCount - nDone)
-            nTake = nCount - nDone;
-        std::memcpy(pOut + nDone, m_buffer.data() + nOffset, nTake);
+        const Block& block = m_blocks[nSlot];
+        const std::size_t nOffset = static_cast<std::size_t>(m_nPosition - block.nStart);
+        const std::size_t nTake = std::min(block.nFill - nOffset, nLeft);
+        std::memcpy(pOut + nDone, m_data.data() + nSlot * kBlockSize + nOffset, nTake);
         nDone += nTake;
         m_nPosition += nTake;
     }

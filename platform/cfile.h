@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
-// Read-only file with an internal read buffer. Byte-at-a-time readers (the
-// string pool, the LZW stream) cost no system call per byte, and the logical
-// position is always exact: it is where the caller's reads left it, not where
-// the buffer happens to end.
+// Read-only file with a small cache of 4 KiB blocks. Byte-at-a-time readers
+// (the string pool, the LZW stream) cost no system call per byte, and reads
+// that jump between a few places (a type's record, its firm's string near the
+// start of the pool, its own strings far behind) cost one pread per block
+// not yet held rather than a refill of one large window. The logical position
+// is always exact: it is where the caller's reads left it, not where a block
+// happens to end.
 class CFileException : public std::runtime_error {
 public:
     enum Cause { none, fileNotOpen, badSeek, readError };
@@ -49,16 +52,35 @@ public:
     std::uint64_t GetPosition() const;
 
 private:
-    void ThrowIfClosed(const char* pszOperation) const;
-    bool FillBuffer();
+    struct Block {
+        std::uint64_t nStart = 0; // file offset, a multiple of kBlockSize
+        std::size_t nFill = 0;    // valid bytes; 0 for a free slot
+        std::uint64_t nUsed = 0;  // m_nClock at the last hit, for least recently used
+    };
 
-    static constexpr std::size_t kBufferSize = 64 * 1024;
+    void ThrowIfClosed(const char* pszOperation) const;
+    std::size_t PreadFull(unsigned char* pOut, std::size_t nCount, std::uint64_t nAt);
+    // The slot holding the byte at m_nPosition, read in when needed; -1 at
+    // the end of the file.
+    int FindBlock();
+    void DropBlocks();
+
+    static constexpr std::size_t kBlockSize = 4096; // the page size: one pread fetches a page
+    // Enough for every place a search or a card touches at once (record,
+    // shared strings, own strings, a picture stream) with room to spare;
+    // 128 KiB per open file.
+    static constexpr int kBlockCount = 32;
+    // A read at least this long that misses the cache goes straight to the
+    // caller's buffer: one system call, no copy twice, no eviction of
+    // everything else.
+    static constexpr std::size_t kDirectRead = 4 * kBlockSize;
 
     int m_fd = -1;
     int m_nOpenError = 0;
     std::string m_strFileName;
-    std::uint64_t m_nPosition = 0;    // logical position
-    std::uint64_t m_nBufferStart = 0; // file offset of m_buffer[0]
-    std::size_t m_nBufferFill = 0;    // valid bytes in m_buffer
-    std::vector<unsigned char> m_buffer;
+    std::uint64_t m_nPosition = 0; // logical position
+    int m_nLast = -1;              // slot of the last hit: sequential reads look here first
+    std::uint64_t m_nClock = 0;
+    Block m_blocks[kBlockCount];
+    std::vector<unsigned char> m_data; // kBlockCount * kBlockSize, slot by slot
 };

@@ -1,8 +1,10 @@
 #include "platform/cfile.h"
 #include "support/tempdir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -103,6 +105,97 @@ TEST_F(CFileTest, ReopenStartsAtZero) {
     char buf[6];
     ASSERT_EQ(m_file.Read(buf, 6), 6u);
     EXPECT_EQ(std::string(buf, 6), "second");
+}
+
+// Reads that jump back and forth between more places than the cache holds,
+// each a few bytes, some across a block boundary: every byte is the file's.
+TEST_F(CFileTest, ScatteredReadsMatchTheFile) {
+    const std::string data = Pattern(1 << 20);
+    Open(data);
+    std::uint64_t nState = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        nState = nState * 6364136223846793005u + 1442695040888963407u;
+        // Half the reads near a few hot places, half anywhere.
+        const std::uint64_t nPos = (i % 2) ? (nState >> 20) % data.size()
+                                           : ((nState >> 40) % 5) * 4093 + (nState >> 20) % 64;
+        const std::size_t nCount = 1 + (nState >> 8) % 300;
+        m_file.Seek(static_cast<std::int64_t>(nPos), CFile::begin);
+        std::string buf(nCount, '\0');
+        const std::size_t n = m_file.Read(buf.data(), nCount);
+        ASSERT_EQ(n, std::min<std::size_t>(nCount, data.size() - nPos)) << nPos;
+        ASSERT_EQ(buf.substr(0, n), data.substr(nPos, n)) << nPos;
+        ASSERT_EQ(m_file.GetPosition(), nPos + n);
+    }
+}
+
+// A read that starts inside one block and ends several blocks later, both
+// through the cache and past it, and byte-at-a-time reads across a boundary.
+TEST_F(CFileTest, ReadsSpanningBlocks) {
+    const std::string data = Pattern(100000);
+    Open(data);
+    for (const auto& [nPos, nCount] : {std::pair<std::size_t, std::size_t>{4090, 12},
+                                       {4095, 2},
+                                       {8000, 9000},
+                                       {100, 40000},
+                                       {12288, 16384},
+                                       {99990, 50}}) {
+        m_file.Seek(static_cast<std::int64_t>(nPos), CFile::begin);
+        std::string buf(nCount, '\0');
+        const std::size_t n = m_file.Read(buf.data(), nCount);
+        const std::size_t nExpected = std::min(nCount, data.size() - nPos);
+        ASSERT_EQ(n, nExpected) << nPos;
+        EXPECT_EQ(buf.substr(0, n), data.substr(nPos, n)) << nPos;
+    }
+    m_file.Seek(4094, CFile::begin);
+    std::string got;
+    for (int i = 0; i < 4; ++i) {
+        char ch;
+        ASSERT_EQ(m_file.Read(&ch, 1), 1u);
+        got += ch;
+    }
+    EXPECT_EQ(got, data.substr(4094, 4));
+}
+
+TEST_F(CFileTest, ReadsAtTheEnd) {
+    const std::string data = Pattern(8192 + 10);
+    Open(data);
+    char buf[32];
+    m_file.Seek(8192 + 5, CFile::begin);
+    EXPECT_EQ(m_file.Read(buf, sizeof buf), 5u);
+    EXPECT_EQ(std::string(buf, 5), data.substr(8197));
+    EXPECT_EQ(m_file.Read(buf, 1), 0u); // exactly at the end
+    EXPECT_EQ(m_file.GetPosition(), data.size());
+    m_file.Seek(8192 + 10 + 4096, CFile::begin); // a whole block past the end
+    EXPECT_EQ(m_file.Read(buf, sizeof buf), 0u);
+    m_file.Seek(8192, CFile::begin); // the last, short block is still good
+    EXPECT_EQ(m_file.Read(buf, 10), 10u);
+    EXPECT_EQ(std::string(buf, 10), data.substr(8192));
+}
+
+// Another program may change a database while it is open. Bytes the file
+// gains behind a short last block are seen; a file cut short reads as its
+// new length where nothing of it is held.
+TEST_F(CFileTest, FileThatGrowsOrShrinks) {
+    const std::string data = Pattern(300000);
+    Open(data.substr(0, 5000));
+    char buf[16];
+    m_file.Seek(4990, CFile::begin);
+    ASSERT_EQ(m_file.Read(buf, 16), 10u);
+    m_dir.WriteFile("f", data); // rewritten in place, longer
+    EXPECT_EQ(m_file.Read(buf, 16), 16u);
+    EXPECT_EQ(std::string(buf, 16), data.substr(5000, 16));
+    m_file.Seek(200000, CFile::begin);
+    ASSERT_EQ(m_file.Read(buf, 16), 16u);
+    EXPECT_EQ(std::string(buf, 16), data.substr(200000, 16));
+
+    m_dir.WriteFile("f", data.substr(0, 100000));
+    EXPECT_EQ(m_file.GetLength(), 100000u);
+    m_file.Seek(150000, CFile::begin);
+    EXPECT_EQ(m_file.Read(buf, 16), 0u);
+    m_file.Seek(99995, CFile::begin);
+    EXPECT_EQ(m_file.Read(buf, 16), 5u);
+    EXPECT_EQ(std::string(buf, 5), data.substr(99995, 5));
+    EXPECT_EQ(m_file.GetPosition(), 100000u);
 }
 
 } // namespace
