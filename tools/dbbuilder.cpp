@@ -5,6 +5,7 @@
 #include "data/treerecord.h"
 #include "tools/blockfile.h"
 #include "tools/picturebuild.h"
+#include "tools/progressbar.h"
 
 #include <cerrno>
 #include <cstring>
@@ -61,7 +62,8 @@ void AppendInt32(std::string& out, std::int32_t v) {
 
 } // namespace
 
-void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir) {
+void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir,
+                   CProgressBar* pProgress) {
     std::error_code ec;
     fs::create_directories(strOutDir, ec);
     if (ec)
@@ -121,6 +123,8 @@ void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir) {
         unsigned char bytes[AircraftRecord::kSize];
         rec.ToBytes(bytes);
         aircraft.append(reinterpret_cast<const char*>(bytes), sizeof bytes);
+        if (pProgress)
+            pProgress->Step();
     }
 
     const fs::path dir(strOutDir);
@@ -133,6 +137,8 @@ void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir) {
     for (auto [pstrFrom, pszTo] :
          {std::pair{&db.strCardTemplate, CDatabaseFiles::kCardTemplateName},
           std::pair{&db.strExtraTemplate, CDatabaseFiles::kExtraTemplateName}}) {
+        if (pstrFrom->empty())
+            continue;
         fs::copy_file(*pstrFrom, dir / pszTo, fs::copy_options::overwrite_existing, ec);
         if (ec)
             throw CSourceError(*pstrFrom + ": template cannot be copied: " + ec.message());

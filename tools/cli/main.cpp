@@ -10,6 +10,7 @@
 #include "tools/dbcheck.h"
 #include "tools/dbdump.h"
 #include "tools/dbextra.h"
+#include "tools/dbgenerate.h"
 #include "tools/dbpictures.h"
 #include "tools/dbsearch.h"
 #include "tools/dbsource.h"
@@ -71,6 +72,11 @@ int RunUnbuild(const std::string& strDir, const std::string& strOutDir) {
 
 int RunBuild(const std::string& strSource, const std::string& strOutDir) {
     BuildDatabase(ReadSourceFile(strSource), strOutDir);
+    return 0;
+}
+
+int RunGenerate(const GenerateOptions& options, const std::string& strOutDir) {
+    GenerateDatabase(options, strOutDir, ::isatty(STDERR_FILENO) ? &std::cerr : nullptr);
     return 0;
 }
 
@@ -206,6 +212,33 @@ int main(int argc, char** argv) {
         ->required()
         ->type_name("DIR");
 
+    GenerateOptions generate;
+    std::int32_t nGenerateItems = 0;
+    CLI::App* pGenerate = app.add_subcommand(
+        "generate", "Write a synthetic database of any size into DIR, the same for the same "
+                    "options (for measuring and testing)");
+    pGenerate
+        ->add_option("-o,--output", strOutDir, "database directory to write (created when missing)")
+        ->required()
+        ->type_name("DIR");
+    pGenerate->add_option("--types", generate.nTypes, "aircraft types")
+        ->required()
+        ->check(CLI::Range(1, std::numeric_limits<std::int32_t>::max()))
+        ->type_name("N");
+    CLI::Option* pGenerateItems =
+        pGenerate
+            ->add_option("--items", nGenerateItems,
+                         "tree items, groups included (default: every type once)")
+            ->check(CLI::Range(1, std::numeric_limits<std::int32_t>::max()))
+            ->type_name("M");
+    pGenerate->add_option("--depth", generate.nDepth, "tree levels, the types' level included")
+        ->check(CLI::Range(1, kMaxGeneratedDepth))
+        ->type_name("D");
+    pGenerate->add_option("--pictures", generate.nPictures, "series pictures per type (0: none)")
+        ->check(CLI::Range(0, kMaxGeneratedPictures))
+        ->type_name("K");
+    pGenerate->add_option("--seed", generate.nSeed, "seed of the generator")->type_name("S");
+
     CLI::App* pUnbuild = app.add_subcommand(
         "unbuild", "Write an editable source of a database (JSON and PNG pictures) that build "
                    "turns back into it; exit 1 when something cannot round trip");
@@ -306,6 +339,11 @@ int main(int argc, char** argv) {
 
     if (pBuild->parsed())
         return RunCommand("build", [&] { return RunBuild(strSource, strOutDir); });
+    if (pGenerate->parsed()) {
+        if (pGenerateItems->count())
+            generate.nItems = nGenerateItems;
+        return RunCommand("generate", [&] { return RunGenerate(generate, strOutDir); });
+    }
     if (pUnbuild->parsed())
         return RunCommand("unbuild", [&] { return RunUnbuild(strDir, strOutDir); });
     if (pDump->parsed())
