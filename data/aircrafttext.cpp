@@ -67,6 +67,15 @@ constexpr SlotSource kSlots[CAircraftText::kSlotCount] = {
     Real(&R::value35, RealFormat::f4_1),
 };
 
+// The search's five names lead the table, all strings.
+constexpr int kNameSlotCount = 5;
+static_assert([] {
+    for (int i = 0; i < kNameSlotCount; ++i)
+        if (kSlots[i].rule != Rule::string)
+            return false;
+    return true;
+}());
+
 } // namespace
 
 CAircraftText::CAircraftText(CDatabaseFiles* pApp) : m_pApp(pApp) {}
@@ -97,6 +106,19 @@ bool CAircraftText::Load(std::int32_t nRecord) {
             break;
         }
     }
+    return true;
+}
+
+bool CAircraftText::LoadNames(std::int32_t nRecord) {
+    unsigned char bytes[AircraftRecord::kSize];
+    const bool bRead = m_pApp->m_fileAircraft.ReadRecord(nRecord, bytes);
+    m_record = bRead ? AircraftRecord::FromBytes(bytes) : AircraftRecord{};
+    for (std::string& s : m_texts)
+        s.clear();
+    if (!bRead)
+        return false;
+    for (int i = 0; i < kNameSlotCount; ++i)
+        m_texts[i] = valuerules::String(m_pApp->m_fileStrings, m_record.*kSlots[i].pInt);
     return true;
 }
 

@@ -24,7 +24,7 @@ HTREEITEM FindNextMatch(const CTypeTree& tree, CAircraftText& match, std::string
             continue;
         bool bLoaded = false;
         try {
-            bLoaded = match.Load(nRecord);
+            bLoaded = match.LoadNames(nRecord);
         } catch (const CFileException&) {
             // A data file that is not open: nothing of this type can be shown.
             bLoaded = false;

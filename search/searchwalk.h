@@ -17,8 +17,9 @@ inline constexpr std::int32_t kStartFromBeginning = 1;
 // current item the walk starts behind hSelected (behind nothing, i.e. at the
 // first top-level item, when nothing is selected), so hSelected itself is
 // never reported; otherwise at the first top-level item. Each type's record
-// is loaded into match, never into the card's text form. Groups (item data
-// below 0) and types whose record cannot be read are passed over. There is
-// no wrap-around. Returns the first matching item, or 0.
+// is loaded into match (its five names only, CAircraftText::LoadNames), never
+// into the card's text form. Groups (item data below 0) and types whose
+// record cannot be read are passed over. There is no wrap-around. Returns
+// the first matching item, or 0.
 HTREEITEM FindNextMatch(const CTypeTree& tree, CAircraftText& match, std::string_view strFind,
                         bool bWholeWord, std::int32_t nStartFrom, HTREEITEM hSelected);
