@@ -4,6 +4,7 @@
 #include "platform/cp1251.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -13,8 +14,18 @@ bool IsWordChar(char ch) {
     return ch == '_' || cp1251::IsCharAlphaNumeric(static_cast<unsigned char>(ch));
 }
 
+// CharUpper of every byte, made once: the search upper-cases each character
+// of five fields of every type, and a table look-up is far cheaper than the
+// call.
+const std::array<unsigned char, 256> kUpper = [] {
+    std::array<unsigned char, 256> table{};
+    for (unsigned n = 0; n < table.size(); ++n)
+        table[n] = cp1251::CharUpper(static_cast<unsigned char>(n));
+    return table;
+}();
+
 unsigned char Upper(char ch) {
-    return cp1251::CharUpper(static_cast<unsigned char>(ch));
+    return kUpper[static_cast<unsigned char>(ch)];
 }
 
 // The first i at which the upper-cased text equals the pattern. Scanning
@@ -23,7 +34,17 @@ unsigned char Upper(char ch) {
 // position in linear time.
 std::size_t FindFirst(std::string_view strText, std::string_view strPattern) {
     const std::size_t m = strPattern.size();
-    std::vector<std::size_t> fail(m, 0);
+    // Typed patterns are short; the search calls this five times per type, so
+    // the table lives on the stack unless the pattern is long.
+    constexpr std::size_t kShortPattern = 64;
+    std::array<std::size_t, kShortPattern> shortFail;
+    std::vector<std::size_t> longFail;
+    std::size_t* fail = shortFail.data();
+    if (m > kShortPattern) {
+        longFail.resize(m);
+        fail = longFail.data();
+    }
+    fail[0] = 0;
     for (std::size_t i = 1, k = 0; i < m; ++i) {
         while (k > 0 && strPattern[i] != strPattern[k])
             k = fail[k - 1];
