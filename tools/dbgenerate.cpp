@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <stdexcept>
 #include <string_view>
 
@@ -194,7 +195,7 @@ void MakeTree(SourceDatabase& db, const GenerateOptions& options) {
 
     const auto itemsLeft = [&] {
         return options.nItems ? *options.nItems - static_cast<std::int64_t>(db.tree.size())
-                              : std::int64_t{1};
+                              : std::numeric_limits<std::int64_t>::max();
     };
     for (std::int64_t j = 0; options.nItems ? itemsLeft() > 0 : j < options.nTypes; ++j) {
         // Digits of j, most significant first, one per group level.

@@ -3,13 +3,20 @@
 #include "support/tempdir.h"
 #include "support/templates.h"
 #include "tools/dbbuilder.h"
+#include "tools/dbcheck.h"
 #include "tools/dbdump.h"
+#include "tools/dbgenerate.h"
 #include "tools/dbsource.h"
 
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
+#include <stdexcept>
+#include <vector>
 
 using nlohmann::json;
 
@@ -195,6 +202,101 @@ TEST(BuildDump, DeeplyNestedSource) {
     const SourceDatabase db = ParseSource(s, "");
     ASSERT_EQ(db.tree.size(), static_cast<std::size_t>(kDepth));
     EXPECT_EQ(db.tree.back().nParent, kDepth - 2);
+}
+
+// generate: the same database for the same options, exactly as many items as
+// asked, and a database check finds nothing in (templates included).
+std::string ReadBytes(const std::string& strPath) {
+    std::ifstream in(strPath, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+GenerateOptions Options(std::int32_t nTypes, std::optional<std::int32_t> nItems,
+                        std::int32_t nDepth, std::int32_t nPictures = 0, std::uint64_t nSeed = 1) {
+    GenerateOptions options;
+    options.nTypes = nTypes;
+    options.nItems = nItems;
+    options.nDepth = nDepth;
+    options.nPictures = nPictures;
+    options.nSeed = nSeed;
+    return options;
+}
+
+TEST(Generate, SameOptionsGiveTheSameBytes) {
+    CTempDir a, b, c;
+    GenerateDatabase(Options(200, 900, 3, 0, 5), a.Path(), nullptr);
+    GenerateDatabase(Options(200, 900, 3, 0, 5), b.Path(), nullptr);
+    GenerateDatabase(Options(200, 900, 3, 0, 6), c.Path(), nullptr);
+    for (const char* pszName :
+         {CDatabaseFiles::kStringsName, CDatabaseFiles::kTreeName, CDatabaseFiles::kAircraftName,
+          CDatabaseFiles::kStripsName, CDatabaseFiles::kPicturesName,
+          CDatabaseFiles::kCardTemplateName, CDatabaseFiles::kExtraTemplateName})
+        EXPECT_EQ(ReadBytes(a.File(pszName)), ReadBytes(b.File(pszName))) << pszName;
+    EXPECT_NE(ReadBytes(a.File(CDatabaseFiles::kAircraftName)),
+              ReadBytes(c.File(CDatabaseFiles::kAircraftName)));
+}
+
+struct GenerateCase {
+    std::int32_t nTypes;
+    std::optional<std::int32_t> nItems;
+    std::int32_t nDepth;
+    std::int64_t nExpectedItems;
+};
+
+class GenerateShapes : public testing::TestWithParam<GenerateCase> {};
+
+TEST_P(GenerateShapes, ConsistentWithTheItemsAsked) {
+    const GenerateCase& c = GetParam();
+    CTempDir dir;
+    GenerateDatabase(Options(c.nTypes, c.nItems, c.nDepth), dir.Path(), nullptr);
+    std::ostringstream findings;
+    const CheckSummary summary = CheckDatabase(dir.Path(), findings);
+    EXPECT_EQ(summary.nProblems, 0) << findings.str();
+    EXPECT_EQ(summary.nTypes, c.nTypes);
+    EXPECT_EQ(summary.nTreeItems, c.nExpectedItems);
+    const json dump = DumpDir(dir.Path());
+    int nLevels = 0;
+    for (const json& item : dump["tree"]) {
+        int nLevel = 1;
+        for (int nParent = item["parent"]; nParent >= 0; ++nLevel)
+            nParent = dump["tree"][nParent]["parent"];
+        nLevels = std::max(nLevels, nLevel);
+    }
+    EXPECT_LE(nLevels, c.nDepth);
+}
+
+// Every type once (with 4 + 13 groups), types shown again, types left
+// unshown, fewer items than one chain of groups, all at the top.
+INSTANTIATE_TEST_SUITE_P(Shapes, GenerateShapes,
+                         testing::Values(GenerateCase{50, std::nullopt, 3, 67},
+                                         GenerateCase{50, 400, 4, 400},
+                                         GenerateCase{500, 120, 3, 120}, GenerateCase{10, 2, 3, 2},
+                                         GenerateCase{7, 7, 1, 7}));
+
+TEST(Generate, EveryTypeOnceByDefault) {
+    const SourceDatabase db = GenerateSource(Options(50, std::nullopt, 3));
+    std::vector<int> shown(50, 0);
+    for (const SourceTreeNode& node : db.tree)
+        if (node.nItem >= 0)
+            ++shown.at(static_cast<std::size_t>(node.nItem));
+    EXPECT_EQ(shown, std::vector<int>(50, 1));
+}
+
+TEST(Generate, PicturesPerType) {
+    CTempDir dir;
+    GenerateDatabase(Options(3, std::nullopt, 2, 2), dir.Path(), nullptr);
+    std::ostringstream findings;
+    const CheckSummary summary = CheckDatabase(dir.Path(), findings);
+    EXPECT_EQ(summary.nProblems, 0) << findings.str();
+    EXPECT_EQ(summary.nPictures, 3 * 3); // a preview and two views each
+}
+
+TEST(Generate, OptionsOutOfRange) {
+    for (const GenerateOptions& options :
+         {Options(0, std::nullopt, 3), Options(5, 0, 3), Options(5, std::nullopt, 0),
+          Options(5, std::nullopt, kMaxGeneratedDepth + 1),
+          Options(5, std::nullopt, 3, kMaxGeneratedPictures + 1)})
+        EXPECT_THROW(GenerateSource(options), std::invalid_argument);
 }
 
 } // namespace
