@@ -98,26 +98,26 @@ std::size_t CFile::PreadFull(unsigned char* pOut, std::size_t nCount, std::uint6
 
 int CFile::FindBlock() {
     const std::uint64_t nStart = m_nPosition - m_nPosition % kBlockSize;
-    const auto holds = [&](const Block& block) {
-        return block.nFill > 0 && block.nStart == nStart && m_nPosition - nStart < block.nFill;
-    };
-    if (m_nLast >= 0 && holds(m_blocks[m_nLast]))
-        return m_nLast;
-    int nVictim = 0;
-    for (int i = 0; i < kBlockCount; ++i) {
-        if (holds(m_blocks[i])) {
-            m_blocks[i].nUsed = ++m_nClock;
-            m_nLast = i;
-            return i;
+    // A block may go to any way of its set: a lookup looks at kWays slots,
+    // not at all of them, and sequential blocks spread over the sets.
+    const int nFirst = static_cast<int>((nStart / kBlockSize) % kSets) * kWays;
+    int nVictim = nFirst;
+    for (int i = nFirst; i < nFirst + kWays; ++i) {
+        Block& block = m_blocks[i];
+        if (block.nFill > 0 && block.nStart == nStart) {
+            if (m_nPosition - nStart < block.nFill) {
+                block.nUsed = ++m_nClock;
+                m_nLast = i;
+                return i;
+            }
+            // It ended short (the end of the file, then): read it again in
+            // place, as the file may have grown since.
+            nVictim = i;
+            break;
         }
-        if (m_blocks[i].nUsed < m_blocks[nVictim].nUsed)
+        if (block.nUsed < m_blocks[nVictim].nUsed)
             nVictim = i;
     }
-    // A block that ended short (the end of the file, then) is read again in
-    // place: the file may have grown since.
-    for (int i = 0; i < kBlockCount; ++i)
-        if (m_blocks[i].nFill > 0 && m_blocks[i].nStart == nStart)
-            nVictim = i;
     Block& block = m_blocks[nVictim];
     block = Block{};
     const std::size_t nFill = PreadFull(m_data.data() + nVictim * kBlockSize, kBlockSize, nStart);

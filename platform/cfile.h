@@ -55,7 +55,7 @@ private:
     struct Block {
         std::uint64_t nStart = 0; // file offset, a multiple of kBlockSize
         std::size_t nFill = 0;    // valid bytes; 0 for a free slot
-        std::uint64_t nUsed = 0;  // m_nClock at the last hit, for least recently used
+        std::uint64_t nUsed = 0;  // m_nClock when last looked up, for least recently used
     };
 
     void ThrowIfClosed(const char* pszOperation) const;
@@ -68,8 +68,10 @@ private:
     static constexpr std::size_t kBlockSize = 4096; // the page size: one pread fetches a page
     // Enough for every place a search or a card touches at once (record,
     // shared strings, own strings, a picture stream) with room to spare;
-    // 128 KiB per open file.
-    static constexpr int kBlockCount = 32;
+    // 128 KiB per open file, in sets of four, least recently used first out.
+    static constexpr int kWays = 4;
+    static constexpr int kSets = 8;
+    static constexpr int kBlockCount = kWays * kSets;
     // A read at least this long that misses the cache goes straight to the
     // caller's buffer: one system call, no copy twice, no eviction of
     // everything else.
