@@ -1,0 +1,153 @@
+// The search over a large database against its floor: the same bytes of
+// Tree.dat, AircraftItems.dat and Strings.dat read whole into memory and
+// scanned. Prints the ratio search / floor at the end.
+//
+// 100,000 tree items by default; --items=N (or VERLUMO_BENCH_ITEMS=N) asks
+// for another size, 1000000 for the million.
+#include "data/aircraftrecord.h"
+#include "data/databasefiles.h"
+#include "data/le.h"
+#include "tools/dbgenerate.h"
+#include "tools/dbsearch.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr const char* kMiss = "NOSUCHTEXT";
+
+std::string& DatabaseDir() {
+    static std::string s;
+    return s;
+}
+
+std::string ReadWhole(const std::string& strPath) {
+    std::string bytes;
+    const int fd = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        std::abort();
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n <= 0)
+            break;
+        bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// The string at nOffset up to its NUL, as the pool gives it.
+std::string_view PoolString(const std::string& pool, std::int32_t nOffset) {
+    if (nOffset < 0 || static_cast<std::size_t>(nOffset) >= pool.size())
+        return {};
+    const char* p = pool.data() + nOffset;
+    const std::size_t nMax = pool.size() - static_cast<std::size_t>(nOffset);
+    const void* pNul = std::memchr(p, '\0', nMax);
+    return {p, pNul ? static_cast<std::size_t>(static_cast<const char*>(pNul) - p) : nMax};
+}
+
+void BM_SearchMiss(benchmark::State& state) {
+    for (auto _ : state) {
+        std::ostringstream out, err;
+        const int nExit = SearchDatabase(DatabaseDir(), kMiss, false, std::nullopt, out, err);
+        if (nExit != 1)
+            state.SkipWithError("the miss was found");
+    }
+}
+
+// Every tree record and its caption (the tree build), every type's record
+// and its five names searched for the text: what the search reads, from
+// memory.
+void BM_Floor(benchmark::State& state) {
+    const std::string strDir = DatabaseDir() + "/";
+    for (auto _ : state) {
+        const std::string tree = ReadWhole(strDir + CDatabaseFiles::kTreeName);
+        const std::string aircraft = ReadWhole(strDir + CDatabaseFiles::kAircraftName);
+        const std::string pool = ReadWhole(strDir + CDatabaseFiles::kStringsName);
+        std::size_t nFound = 0, nBytes = 0;
+        for (std::size_t i = 0; i + 12 <= tree.size(); i += 12) {
+            const auto* p = reinterpret_cast<const unsigned char*>(tree.data() + i);
+            nBytes += PoolString(pool, le::GetInt32(p + 8)).size();
+            const std::int32_t nItem = le::GetInt32(p + 4);
+            const std::size_t nAt = static_cast<std::size_t>(nItem) * AircraftRecord::kSize;
+            if (nItem < 0 || nAt + AircraftRecord::kSize > aircraft.size())
+                continue;
+            const AircraftRecord rec = AircraftRecord::FromBytes(
+                reinterpret_cast<const unsigned char*>(aircraft.data() + nAt));
+            for (std::int32_t nOffset : {rec.firm, rec.country, rec.model, rec.type, rec.name})
+                nFound += PoolString(pool, nOffset).find(kMiss) != std::string_view::npos;
+        }
+        benchmark::DoNotOptimize(nFound);
+        benchmark::DoNotOptimize(nBytes);
+    }
+}
+
+class CRatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
+                m_times[run.run_name.function_name] = run.GetAdjustedRealTime();
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        const double dSearch = m_times["BM_SearchMiss"], dFloor = m_times["BM_Floor"];
+        if (dSearch > 0 && dFloor > 0)
+            std::printf("\nsearch / floor: %.2fx (aim: 2x or less)\n", dSearch / dFloor);
+    }
+
+private:
+    std::map<std::string, double> m_times;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::int32_t nItems = 100000;
+    if (const char* psz = std::getenv("VERLUMO_BENCH_ITEMS"))
+        nItems = std::atoi(psz);
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--items=", 8) == 0)
+            nItems = std::atoi(argv[i] + 8);
+        else
+            args.push_back(argv[i]);
+    }
+    if (nItems < 10)
+        nItems = 10;
+    char szTemplate[] = "/tmp/verlumo-bench-search-XXXXXX";
+    if (!::mkdtemp(szTemplate))
+        std::abort();
+    DatabaseDir() = szTemplate;
+    // Ten items per type, as in a large real tree where types are shown in
+    // several groups.
+    GenerateOptions options;
+    options.nTypes = nItems / 10;
+    options.nItems = nItems;
+    options.nDepth = 4;
+    GenerateDatabase(options, DatabaseDir(), nullptr);
+    std::printf("%d tree items, %d types in %s\n", nItems, options.nTypes, szTemplate);
+
+    benchmark::RegisterBenchmark("BM_SearchMiss", BM_SearchMiss)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_Floor", BM_Floor)->Unit(benchmark::kMillisecond);
+    int nArgs = static_cast<int>(args.size());
+    benchmark::Initialize(&nArgs, args.data());
+    CRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    std::filesystem::remove_all(DatabaseDir());
+    return 0;
+}
