@@ -2,13 +2,21 @@
 
 #include "platform/cfile.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 // "Strings.dat": NUL-terminated cp1251 strings referred to by byte offset.
 class CStringPoolFile : public CFile {
 public:
+    // A caption or a value fills a line or a short paragraph of a pane; 64 KiB
+    // is far beyond any of them. The bound keeps a pool without a NUL from
+    // making every record that points into it copy megabytes.
+    static constexpr std::size_t kMaxStringBytes = 64 * 1024;
+
     // s receives the bytes from nOffset up to the first NUL or the end of the
-    // file; empty at or past the end. A negative offset raises CFileException.
-    void ReadString(std::int32_t nOffset, std::string& s);
+    // file, at most kMaxStringBytes of them (the rest is never read); empty at
+    // or past the end. Returns false when the string was cut at that bound.
+    // A negative offset, or a pool that is not open, raises CFileException.
+    bool ReadString(std::int32_t nOffset, std::string& s);
 };

@@ -31,6 +31,8 @@ void CTypeTree::BuildTree(std::int32_t nParent, HTREEITEM hParent) {
     };
     std::vector<Level> levels{{nParent, hParent, TVI_ROOT}};
     CTreeEntry entry(&m_app);
+    std::uint64_t nCaptionBytes = 0;
+    m_bBoundReached = false;
 
     while (!levels.empty()) {
         const std::int32_t n = fileTree.m_nCursor++;
@@ -41,6 +43,11 @@ void CTypeTree::BuildTree(std::int32_t nParent, HTREEITEM hParent) {
             entry.m_strName.clear();
             if (entry.m_rec.nameOffset >= 0)
                 m_app.m_fileStrings.ReadString(entry.m_rec.nameOffset, entry.m_strName);
+            nCaptionBytes += entry.m_strName.size();
+            if (m_ctlTree.GetCount() >= m_nMaxItems || nCaptionBytes > m_nMaxCaptionBytes) {
+                m_bBoundReached = true;
+                break;
+            }
             const HTREEITEM hItem = m_ctlTree.InsertItem(entry.m_strName, level.hParent, TVI_LAST);
             m_ctlTree.SetItemData(hItem, entry.m_rec.item);
             if (m_pFirstItem && n == *m_pFirstItem)

@@ -2,9 +2,19 @@
 
 #include "platform/treectrl.h"
 
+#include <cstddef>
 #include <cstdint>
 
 class CDatabaseFiles;
+
+// A real database holds hundreds of types; four million items (about 32 bytes
+// each in the store plus a caption) keep the tree within a few hundred MiB
+// while leaving room for any database a person could browse.
+inline constexpr std::uint32_t kMaxTreeItems = 4'000'000;
+// Captions may each be a whole pool string (CStringPoolFile::kMaxStringBytes),
+// so their sum has a bound of its own: many records naming one long string
+// must not multiply it beyond this.
+inline constexpr std::uint64_t kMaxTreeCaptionBytes = 256u << 20;
 
 // The tree of groups and types built from "Tree.dat" in one forward pass,
 // and the pre-order walk over it. The main dialog owns one; the tool uses it
@@ -21,7 +31,9 @@ public:
     // Inserts the records from the tree file's m_nCursor on. The build ends at
     // the end of the file or at the first record out of depth-first order; the
     // tree then holds a prefix of the file, so positions equal record numbers.
-    // A tree file that is not open builds nothing.
+    // It ends the same way before an item beyond m_nMaxItems or one whose
+    // caption would take the captions past m_nMaxCaptionBytes, and then sets
+    // m_bBoundReached. A tree file that is not open builds nothing.
     void BuildTree(std::int32_t nParent, HTREEITEM hParent);
 
     // Next item in pre-order, whatever is expanded; null after the last one.
@@ -38,4 +50,7 @@ public:
     CDatabaseFiles& m_app;
     const std::int32_t* m_pFirstItem;
     HTREEITEM m_hSelectedItem = 0;
+    std::uint32_t m_nMaxItems = kMaxTreeItems; // tests lower the bounds
+    std::uint64_t m_nMaxCaptionBytes = kMaxTreeCaptionBytes;
+    bool m_bBoundReached = false;
 };

@@ -95,7 +95,8 @@ TEST(CStringPoolFile, HighBytesAndLongStringsComeBackUnchanged) {
     CTempDir dir;
     std::string pool = "\xD2\xF3-154\xCC";
     pool += '\0';
-    const std::string strLong(300000, '\xE0'); // longer than any read chunk or buffer
+    // Longer than any read chunk or buffer, within the string bound.
+    const std::string strLong(CStringPoolFile::kMaxStringBytes, '\xE0');
     pool += strLong;
     dir.WriteFile("s.dat", pool);
     CStringPoolFile file;
