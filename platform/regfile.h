@@ -16,9 +16,10 @@
 
 namespace regfile {
 
-// Anything larger is not a store we wrote; it is refused, not read, so
-// memory stays bounded whatever a damaged or hostile file holds.
-inline constexpr std::size_t kMaxFileSize = 16u << 20;
+// The viewer keeps one value; a store we wrote is a few hundred bytes, so
+// 1 MiB leaves room for anything a person adds. Anything larger is refused,
+// not read, so memory stays bounded whatever a damaged or hostile file holds.
+inline constexpr std::size_t kMaxFileSize = 1u << 20;
 
 struct Value {
     std::string strName; // empty for the key's default value

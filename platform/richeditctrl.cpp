@@ -28,13 +28,17 @@ std::uint32_t StreamInCallback(std::uintptr_t dwCookie, std::uint8_t* pbBuff, st
 }
 
 long CRichEditCtrl::StreamIn(int nFormat, EDITSTREAM& es) {
+    return StreamIn(nFormat, es, kMaxStreamBytes);
+}
+
+long CRichEditCtrl::StreamIn(int nFormat, EDITSTREAM& es, std::size_t nMaxBytes) {
     es.m_dwError = 0;
     std::string strBytes;
     if (es.m_pfnCallback) {
         std::vector<std::uint8_t> buffer(kStreamChunk);
-        while (strBytes.size() < kMaxStreamBytes) {
+        while (strBytes.size() < nMaxBytes) {
             const auto cb = static_cast<std::int32_t>(
-                std::min<std::size_t>(kStreamChunk, kMaxStreamBytes - strBytes.size()));
+                std::min<std::size_t>(kStreamChunk, nMaxBytes - strBytes.size()));
             std::int32_t nDelivered = 0;
             const std::uint32_t dwError =
                 es.m_pfnCallback(es.m_dwCookie, buffer.data(), cb, &nDelivered);
@@ -68,7 +72,7 @@ long CRichEditCtrl::StreamInFile(CFile& file) {
     EDITSTREAM es;
     es.m_dwCookie = reinterpret_cast<std::uintptr_t>(&file);
     es.m_pfnCallback = StreamInCallback;
-    return StreamIn(SF_RTF, es);
+    return StreamIn(SF_RTF, es, kMaxFileBytes);
 }
 
 long CRichEditCtrl::FindText(long nStart, long nEnd, std::string_view str, long* pnMatchEnd) const {

@@ -44,6 +44,9 @@ public:
     // a template is a few kilobytes, a runaway stream stops here.
     static constexpr std::int32_t kStreamChunk = 4096;
     static constexpr std::size_t kMaxStreamBytes = 16u << 20;
+    // A template holds a few pages of captions (the sample's are a few KiB);
+    // 1 MiB is far beyond any and keeps a damaged file from filling memory.
+    static constexpr std::size_t kMaxFileBytes = 1u << 20;
 
     // Replaces the whole content with the document the callback delivers, as
     // SF_RTF (RTF, or plain text when the bytes are not RTF; see ReadRtf) or
@@ -52,7 +55,8 @@ public:
     // of bytes read.
     long StreamIn(int nFormat, EDITSTREAM& es);
     long StreamIn(std::string_view strRtf);
-    // StreamIn(SF_RTF) through StreamInCallback from the file's position on.
+    // StreamIn(SF_RTF) through StreamInCallback from the file's position on,
+    // reading at most kMaxFileBytes; the rest of a longer file is never read.
     long StreamInFile(CFile& file);
 
     // The start of the first occurrence of str that lies within [nStart,
@@ -99,6 +103,7 @@ public:
     std::function<void()> m_onChanged;
 
 private:
+    long StreamIn(int nFormat, EDITSTREAM& es, std::size_t nMaxBytes);
     std::size_t ClampPosition(long nPos) const;
     void Changed();
 

@@ -386,10 +386,11 @@ TEST_F(StoreTest, TooLargeAValueIsRefusedAndChangesNothing) {
     StoreRememberedPosition(4);
     const std::string before = StoreText();
     // Three bytes of text a byte: past the cap.
-    EXPECT_EQ(SetValue(kSubKey, "big", REG_BINARY, std::string(6u << 20, '\x11')),
+    EXPECT_EQ(SetValue(kSubKey, "big", REG_BINARY, std::string(400u << 10, '\x11')),
               ERROR_NOT_ENOUGH_QUOTA);
     EXPECT_EQ(StoreText(), before);
-    EXPECT_EQ(SetValue(kSubKey, "fits", REG_BINARY, std::string(1u << 20, '\x11')), ERROR_SUCCESS);
+    EXPECT_EQ(SetValue(kSubKey, "fits", REG_BINARY, std::string(300u << 10, '\x11')),
+              ERROR_SUCCESS);
 }
 
 TEST_F(StoreTest, HandEditAfterAReadIsSeen) {
