@@ -321,10 +321,16 @@ int CLzwCodec::Decode() {
     return nResult;
 }
 
-int DecodePictureBits(CFile& file, unsigned char* pBits, std::size_t nCapacity) {
+int DecodePictureBits(CFile& file, unsigned char* pBits, std::size_t nCapacity,
+                      std::size_t* pnDecoded) {
+    if (pnDecoded)
+        *pnDecoded = 0;
     try {
         CLzwCodec codec(&file, pBits, nCapacity);
-        return codec.Decode();
+        const int nResult = codec.Decode();
+        if (pnDecoded)
+            *pnDecoded = codec.GetOutCount();
+        return nResult;
     } catch (const std::bad_alloc&) {
         return 0;
     }

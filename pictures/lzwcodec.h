@@ -38,5 +38,8 @@ private:
 // Decodes the stream at the file's position into pBits, which holds
 // nCapacity bytes (the pixel array of the record's DIB section). Returns the
 // Decode result; 0 as well when there is no memory for the dictionary.
+// pnDecoded, when given, receives the bytes written: an end code or the end
+// of the file before nCapacity is a success that leaves the rest untouched.
 // CFileException passes through.
-int DecodePictureBits(CFile& file, unsigned char* pBits, std::size_t nCapacity);
+int DecodePictureBits(CFile& file, unsigned char* pBits, std::size_t nCapacity,
+                      std::size_t* pnDecoded = nullptr);

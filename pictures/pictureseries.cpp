@@ -51,16 +51,18 @@ PictureSeries ScanPictures(CFile& file, const AircraftRecord& record) {
     return series;
 }
 
-std::unique_ptr<CDibSection> ReadPicture(CFile& file, int* pnResult) {
+std::unique_ptr<CDibSection> ReadPicture(CFile& file, int* pnResult, std::size_t* pnDecoded) {
     if (pnResult)
         *pnResult = 0;
+    if (pnDecoded)
+        *pnDecoded = 0;
     std::unique_ptr<CBitmapInfo> pBlock;
     if (ReadPictureHeader(file, pBlock) < 0 || !pBlock)
         return nullptr;
     std::unique_ptr<CDibSection> pDib = CDibSection::Create(*pBlock);
     if (!pDib)
         return nullptr;
-    const int nResult = DecodePictureBits(file, pDib->GetBits(), pDib->GetSize());
+    const int nResult = DecodePictureBits(file, pDib->GetBits(), pDib->GetSize(), pnDecoded);
     if (pnResult)
         *pnResult = nResult;
     return pDib;

@@ -2,6 +2,7 @@
 
 #include "platform/cfile.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -43,5 +44,7 @@ std::unique_ptr<CDibSection> ReadPreview(CFile& file, const AircraftRecord& reco
 // Reads and decodes the record at the file's position into a new DIB section;
 // null when the header is unusable or the DIB section refuses it. A stream
 // that fails part-way leaves the rest of the pixels zero (index 0), as the
-// viewer shows it. pnResult receives the decoder's result (1 complete, 0 not).
-std::unique_ptr<CDibSection> ReadPicture(CFile& file, int* pnResult = nullptr);
+// viewer shows it. pnResult receives the decoder's result (1 complete, 0 not),
+// pnDecoded the pixel bytes the stream delivered (see DecodePictureBits).
+std::unique_ptr<CDibSection> ReadPicture(CFile& file, int* pnResult = nullptr,
+                                         std::size_t* pnDecoded = nullptr);

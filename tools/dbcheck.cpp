@@ -11,8 +11,10 @@
 #include "platform/treectrl.h"
 #include "tools/templatecheck.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -71,16 +73,69 @@ void CheckFragment(CReport& report, const CRecordFile& file, const char* pszName
                                    "byte 2147483647 cannot be read");
 }
 
-void CheckStringRef(CReport& report, const std::string& strWhere, const char* pszField,
-                    std::int32_t nOffset, std::uint64_t nPoolLength) {
-    if (nOffset >= 0 && static_cast<std::uint64_t>(nOffset) < nPoolLength)
+// The runs of the pool between NULs that are longer than a string may be,
+// found in one pass: millions of references into a pool without a NUL then
+// cost a lookup each, not a read of the string bound each.
+class CLongRuns {
+public:
+    explicit CLongRuns(CStringPoolFile& pool) {
+        if (!pool.IsOpen())
+            return;
+        m_nLength = pool.GetLength();
+        pool.Seek(0, CFile::begin);
+        std::vector<char> chunk(1 << 16);
+        std::uint64_t nRunStart = 0, nPos = 0;
+        for (std::size_t n; (n = pool.Read(chunk.data(), chunk.size())) != 0; nPos += n)
+            for (std::size_t i = 0; i < n; ++i)
+                if (chunk[i] == '\0') {
+                    Add(nRunStart, nPos + i);
+                    nRunStart = nPos + i + 1;
+                }
+        Add(nRunStart, nPos);
+        m_nLength = nPos;
+    }
+
+    std::uint64_t Length() const { return m_nLength; }
+
+    // Whether the string at nOffset (inside the pool) is cut by ReadString.
+    bool IsCut(std::uint64_t nOffset) const {
+        auto it = std::upper_bound(m_runs.begin(), m_runs.end(), std::pair{nOffset, UINT64_MAX});
+        if (it == m_runs.begin())
+            return false;
+        --it;
+        return nOffset < it->second && it->second - nOffset > CStringPoolFile::kMaxStringBytes;
+    }
+
+private:
+    void Add(std::uint64_t nStart, std::uint64_t nEnd) {
+        if (nEnd - nStart > CStringPoolFile::kMaxStringBytes)
+            m_runs.emplace_back(nStart, nEnd);
+    }
+
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> m_runs; // [start, NUL or end)
+    std::uint64_t m_nLength = 0;
+};
+
+// Without the pool (named once as missing) there is nothing to check against.
+void CheckStringRef(CReport& report, const CLongRuns* pPool, const std::string& strWhere,
+                    const char* pszField, std::int32_t nOffset) {
+    if (!pPool)
         return;
-    report.Add("string reference outside the pool",
-               strWhere + pszField + " " + std::to_string(nOffset) + " is outside Strings.dat (" +
-                   std::to_string(nPoolLength) + " bytes)");
+    const std::uint64_t nPoolLength = pPool->Length();
+    if (nOffset < 0 || static_cast<std::uint64_t>(nOffset) >= nPoolLength) {
+        report.Add("string reference outside the pool",
+                   strWhere + pszField + " " + std::to_string(nOffset) +
+                       " is outside Strings.dat (" + std::to_string(nPoolLength) + " bytes)");
+        return;
+    }
+    if (pPool->IsCut(static_cast<std::uint64_t>(nOffset)))
+        report.Add("string too long", strWhere + pszField + " " + std::to_string(nOffset) +
+                                          ": the string is longer than " +
+                                          std::to_string(CStringPoolFile::kMaxStringBytes) +
+                                          " bytes; the viewer shows only that much of it");
 }
 
-void CheckTree(CReport& report, CDatabaseFiles& files, std::uint64_t nPoolLength,
+void CheckTree(CReport& report, CDatabaseFiles& files, const CLongRuns* pPool, bool bTypes,
                std::int64_t nTypes, CheckSummary& summary) {
     CTreeCtrl ctlTree;
     const std::int32_t nNoPosition = -1;
@@ -95,16 +150,24 @@ void CheckTree(CReport& report, CDatabaseFiles& files, std::uint64_t nPoolLength
         unsigned char bytes[TreeRecord::kSize];
         files.m_fileTree.ReadRecord(static_cast<std::int32_t>(nFirst), bytes);
         const TreeRecord rec = TreeRecord::FromBytes(bytes);
+        const std::string strLeftOut = "the viewer leaves out records " + std::to_string(nFirst) +
+                                       " to " + std::to_string(nRecords - 1) + " (" +
+                                       std::to_string(nRecords - nFirst) + " records)";
+        if (typeTree.m_bBoundReached)
+            report.Add("tree too large", Rec(CDatabaseFiles::kTreeName, nFirst) +
+                                             "the tree holds at most " +
+                                             std::to_string(kMaxTreeItems) + " items and " +
+                                             std::to_string(kMaxTreeCaptionBytes) +
+                                             " bytes of captions; " + strLeftOut);
         const std::string strWhy = nFirst == 0
                                        ? "the first record must have parent -1"
                                        : "parent must be -1, record " + std::to_string(nFirst - 1) +
                                              " or an open ancestor of it";
-        report.Add("tree order", Rec(CDatabaseFiles::kTreeName, nFirst) +
-                                     "out of depth-first order: parent " +
-                                     std::to_string(rec.parent) + ", but " + strWhy +
-                                     "; the viewer leaves out records " + std::to_string(nFirst) +
-                                     " to " + std::to_string(nRecords - 1) + " (" +
-                                     std::to_string(nRecords - nFirst) + " records)");
+        if (!typeTree.m_bBoundReached)
+            report.Add("tree order", Rec(CDatabaseFiles::kTreeName, nFirst) +
+                                         "out of depth-first order: parent " +
+                                         std::to_string(rec.parent) + ", but " + strWhy + "; " +
+                                         strLeftOut);
     }
     for (std::int64_t n = 0; n < nRecords; ++n) {
         unsigned char bytes[TreeRecord::kSize];
@@ -112,8 +175,8 @@ void CheckTree(CReport& report, CDatabaseFiles& files, std::uint64_t nPoolLength
             break;
         const TreeRecord rec = TreeRecord::FromBytes(bytes);
         const std::string strWhere = Rec(CDatabaseFiles::kTreeName, n);
-        CheckStringRef(report, strWhere, "caption offset", rec.nameOffset, nPoolLength);
-        if (rec.item >= nTypes)
+        CheckStringRef(report, pPool, strWhere, "caption offset", rec.nameOffset);
+        if (bTypes && rec.item >= nTypes)
             report.Add("item data past AircraftItems.dat",
                        strWhere + "item data " + std::to_string(rec.item) +
                            " points past AircraftItems.dat (" + std::to_string(nTypes) +
@@ -160,7 +223,9 @@ std::uint32_t CheckPictureRecord(CReport& report, CFile& file, std::uint64_t nOf
     }
     file.Seek(static_cast<std::int64_t>(nOffset), CFile::begin);
     int nResult = 0;
-    if (!ReadPicture(file, &nResult)) {
+    std::size_t nDecoded = 0;
+    const std::unique_ptr<CDibSection> pDib = ReadPicture(file, &nResult, &nDecoded);
+    if (!pDib) {
         report.Add("picture header", strWhere + "the picture (" + std::to_string(hdr.biWidth) +
                                          " x " + std::to_string(hdr.biHeight) + ", " +
                                          std::to_string(hdr.biBitCount) +
@@ -168,8 +233,18 @@ std::uint32_t CheckPictureRecord(CReport& report, CFile& file, std::uint64_t nOf
         return hdr.biSizeImage;
     }
     const std::uint64_t nEnd = nOffset + hdr.biSizeImage;
+    // The last row needs its pixels only, not the padding behind them.
+    const std::size_t nPixelBytes =
+        pDib->GetStride() * static_cast<std::size_t>(hdr.biHeight - 1) +
+        (static_cast<std::size_t>(hdr.biWidth) * hdr.biBitCount + 7) / 8;
     if (nResult != 1)
         report.Add("picture stream", strWhere + "the compressed stream does not decode");
+    else if (nDecoded < nPixelBytes)
+        report.Add("picture stream",
+                   strWhere + "the stream ends after " + std::to_string(nDecoded) + " of the " +
+                       std::to_string(nPixelBytes) + " bytes of its " +
+                       std::to_string(hdr.biWidth) + " x " + std::to_string(hdr.biHeight) +
+                       " pixels; the viewer shows colour 0 for the rest");
     else if (file.GetPosition() != nEnd)
         report.Add("picture stream", strWhere + "the stream ends at offset " +
                                          std::to_string(file.GetPosition()) +
@@ -177,8 +252,27 @@ std::uint32_t CheckPictureRecord(CReport& report, CFile& file, std::uint64_t nOf
     return hdr.biSizeImage;
 }
 
-void CheckPictures(CReport& report, CDatabaseFiles& files, std::int64_t n,
-                   const AircraftRecord& rec) {
+// Where each type's pictures start: the preview offset of every type with
+// pictures, to the first type record naming it.
+using PreviewStarts = std::map<std::uint64_t, std::int64_t>;
+
+PreviewStarts CollectPreviews(CDatabaseFiles& files, std::int64_t nTypes) {
+    PreviewStarts starts;
+    for (std::int64_t n = 0; n < nTypes; ++n) {
+        unsigned char bytes[AircraftRecord::kSize];
+        if (!files.m_fileAircraft.ReadRecord(static_cast<std::int32_t>(n), bytes))
+            break;
+        const AircraftRecord rec = AircraftRecord::FromBytes(bytes);
+        if (HasPictures(rec))
+            starts.emplace(static_cast<std::uint32_t>(rec.previewOffset), n);
+    }
+    return starts;
+}
+
+// Returns the picture records found: the preview and the series records the
+// walk reached before the file or another type's pictures.
+std::int64_t CheckPictures(CReport& report, CDatabaseFiles& files, const PreviewStarts& starts,
+                           std::int64_t n, const AircraftRecord& rec) {
     CFile& file = files.m_filePictures;
     const std::string strType = "type record " + std::to_string(n);
     const std::uint64_t nLength = file.GetLength();
@@ -188,8 +282,10 @@ void CheckPictures(CReport& report, CDatabaseFiles& files, std::int64_t n,
                                          std::to_string(nOffset) + " lies outside " +
                                          CDatabaseFiles::kPicturesName + " (" +
                                          std::to_string(nLength) + " bytes)");
-        return;
+        return 0;
     }
+    const std::uint64_t nPreview = nOffset;
+    std::int64_t nFound = 1;
     file.Seek(static_cast<std::int64_t>(nOffset), CFile::begin);
     unsigned char bytes[kPictureHeaderSize];
     if (file.Read(bytes, sizeof bytes) == sizeof bytes &&
@@ -207,17 +303,31 @@ void CheckPictures(CReport& report, CDatabaseFiles& files, std::int64_t n,
                                             CDatabaseFiles::kPicturesName + " holds only " +
                                             std::to_string(k - 1) +
                                             " series records after its preview");
-            return;
+            return nFound;
         }
+        const auto it = starts.find(nOffset);
+        if (it != starts.end() && nOffset != nPreview) {
+            report.Add("picture count into another type",
+                       Rec(CDatabaseFiles::kAircraftName, n) + "picture count " +
+                           std::to_string(rec.pictureCount) + " runs into another type's " +
+                           "pictures: picture " + std::to_string(k) + " at offset " +
+                           std::to_string(nOffset) + " is the preview of type record " +
+                           std::to_string(it->second));
+            return nFound;
+        }
+        ++nFound;
         nStep =
             CheckPictureRecord(report, file, nOffset, strType + ", picture " + std::to_string(k));
     }
+    return nFound;
 }
 
-void CheckTypes(CReport& report, CDatabaseFiles& files, std::uint64_t nPoolLength,
+void CheckTypes(CReport& report, CDatabaseFiles& files, const CLongRuns* pPool,
                 CheckSummary& summary) {
-    const std::int64_t nStripRows =
-        files.m_fileStrips.IsOpen() ? files.m_fileStrips.GetRecordCount() : 0;
+    const bool bStrips = files.m_fileStrips.IsOpen();
+    const std::int64_t nStripRows = bStrips ? files.m_fileStrips.GetRecordCount() : 0;
+    const PreviewStarts starts =
+        files.m_filePictures.IsOpen() ? CollectPreviews(files, summary.nTypes) : PreviewStarts{};
     for (std::int64_t n = 0; n < summary.nTypes; ++n) {
         unsigned char bytes[AircraftRecord::kSize];
         if (!files.m_fileAircraft.ReadRecord(static_cast<std::int32_t>(n), bytes))
@@ -228,29 +338,31 @@ void CheckTypes(CReport& report, CDatabaseFiles& files, std::uint64_t nPoolLengt
             {"firm", rec.firm},   {"country", rec.country}, {"text", rec.text},
             {"model", rec.model}, {"name", rec.name},       {"type", rec.type}};
         for (const auto& [pszField, nOffset] : refs)
-            CheckStringRef(report, strWhere, pszField, nOffset, nPoolLength);
+            CheckStringRef(report, pPool, strWhere, pszField, nOffset);
 
         if (rec.stripCount < 0)
             report.Add("negative strip count", strWhere + "strip row count " +
                                                    std::to_string(rec.stripCount) + " is negative");
-        else if (rec.stripCount > 0 &&
+        else if (bStrips && rec.stripCount > 0 &&
                  (rec.firstStrip < 0 || std::int64_t{rec.firstStrip} + rec.stripCount > nStripRows))
             report.Add("strip rows outside FlightStrips.dat",
                        strWhere + "strip rows " + std::to_string(rec.firstStrip) + " to " +
                            std::to_string(std::int64_t{rec.firstStrip} + rec.stripCount - 1) +
                            " lie outside FlightStrips.dat (" + std::to_string(nStripRows) +
                            " rows)");
+        if (rec.stripCount > kMaxStripRows)
+            report.Add("too many strip rows",
+                       strWhere + "strip row count " + std::to_string(rec.stripCount) +
+                           " is beyond the " + std::to_string(kMaxStripRows) +
+                           " rows a table shows; the rest are left out");
 
         if (rec.pictureCount < 0 || rec.previewOffset < 0)
             report.Add("negative picture fields",
                        strWhere + "picture count " + std::to_string(rec.pictureCount) +
                            " and preview offset " + std::to_string(rec.previewOffset) +
                            " must not be negative");
-        else if (HasPictures(rec)) {
-            summary.nPictures += 1 + std::int64_t{rec.pictureCount};
-            if (files.m_filePictures.IsOpen())
-                CheckPictures(report, files, n, rec);
-        }
+        else if (HasPictures(rec) && files.m_filePictures.IsOpen())
+            summary.nPictures += CheckPictures(report, files, starts, n, rec);
     }
 }
 
@@ -268,7 +380,6 @@ CheckSummary CheckDatabase(const std::string& strDir, std::ostream& out) {
     CheckOpen(report, files.m_filePictures, CDatabaseFiles::kPicturesName);
     const bool bStrips = CheckOpen(report, files.m_fileStrips, CDatabaseFiles::kStripsName);
 
-    const std::uint64_t nPoolLength = bPool ? files.m_fileStrings.GetLength() : 0;
     if (bTree)
         CheckFragment(report, files.m_fileTree, CDatabaseFiles::kTreeName);
     if (bTypes) {
@@ -280,10 +391,12 @@ CheckSummary CheckDatabase(const std::string& strDir, std::ostream& out) {
         CheckFragment(report, files.m_fileStrips, CDatabaseFiles::kStripsName);
     // Without the pool the viewer cannot caption a single item; the tree
     // checks need the captions, so they wait for a pool.
+    const CLongRuns pool(files.m_fileStrings);
+    const CLongRuns* pPool = bPool ? &pool : nullptr;
     if (bTree && bPool)
-        CheckTree(report, files, nPoolLength, summary.nTypes, summary);
+        CheckTree(report, files, pPool, bTypes, summary.nTypes, summary);
     if (bTypes)
-        CheckTypes(report, files, nPoolLength, summary);
+        CheckTypes(report, files, pPool, summary);
 
     for (const std::string& strProblem : CheckTemplates(strDir))
         report.Add("template", strProblem);

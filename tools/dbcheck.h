@@ -8,7 +8,7 @@ struct CheckSummary {
     std::int64_t nProblems = 0;
     std::int64_t nTypes = 0;     // whole records of AircraftItems.dat
     std::int64_t nTreeItems = 0; // items the viewer's tree holds
-    std::int64_t nPictures = 0;  // preview and series pictures the types name
+    std::int64_t nPictures = 0;  // picture records of the types found in Pictures.dat
 };
 
 // Reports every inconsistency of the database in strDir on out, one line each,

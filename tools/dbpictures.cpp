@@ -28,7 +28,11 @@ void WritePng(const CDibSection& dib, const std::string& strPath) {
 
 int ExportPictures(CDatabaseFiles& files, std::int32_t nRecord, const std::string& strOutDir,
                    std::ostream& diag) {
-    if (nRecord < 0 || !files.m_filePictures.IsOpen())
+    // Writing nothing would look like a type without pictures.
+    if (!files.m_filePictures.IsOpen())
+        throw std::runtime_error(std::string(CDatabaseFiles::kPicturesName) +
+                                 ": missing or cannot be read");
+    if (nRecord < 0)
         return 0;
     CAircraftText text(&files);
     if (!text.Load(nRecord) || !HasPictures(text.m_record))

@@ -11,6 +11,7 @@ class CDatabaseFiles;
 // pictures whose preview has 8 bits per pixel), then 1.png ... N.png for the
 // series, top row first, each pixel as its colour. A picture the viewer cannot
 // show is skipped with a note on diag. Returns the number of files written;
-// throws std::runtime_error when a file cannot be written.
+// throws std::runtime_error when Pictures.dat is not open or a file cannot be
+// written.
 int ExportPictures(CDatabaseFiles& files, std::int32_t nRecord, const std::string& strOutDir,
                    std::ostream& diag);

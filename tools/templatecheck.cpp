@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr std::size_t kMaxTemplateBytes = 16 * 1024 * 1024; // far beyond any caption file
-
 // Position of the first occurrence in either letter case, npos when absent,
 // as the panes' find reports it.
 // The two markers as offsets into the text, npos where one is missing.
@@ -77,12 +75,16 @@ bool ReadTemplate(const std::string& strDir, const char* pszName, CRichEditCtrl&
         problems.push_back(std::string(pszName) + ": missing or cannot be read");
         return false;
     }
-    std::string bytes(kMaxTemplateBytes + 1, '\0');
+    // One byte past the viewer's bound tells a template it cuts; the checks
+    // below then see the part the viewer shows.
+    constexpr std::size_t kMax = CRichEditCtrl::kMaxFileBytes;
+    std::string bytes(kMax + 1, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
-    if (bytes.size() > kMaxTemplateBytes) {
-        problems.push_back(std::string(pszName) + ": longer than 16 MiB");
-        return false;
+    if (bytes.size() > kMax) {
+        problems.push_back(std::string(pszName) + ": longer than " + std::to_string(kMax) +
+                           " bytes; the viewer reads only that much of it");
+        bytes.resize(kMax);
     }
     ctl.StreamIn(bytes);
     return true;

@@ -146,6 +146,26 @@ TEST(Check, MissingFilesAndBrokenTemplates) {
     EXPECT_EQ(summary.nProblems, 1);
 }
 
+// A string is too long exactly when the viewer would cut it, wherever in the
+// run before its NUL the reference points.
+TEST(Check, StringsAreTooLongOnlyBeyondTheBound) {
+    for (const std::size_t nExtra : {0, 1}) {
+        CDbWriter db = ConsistentDatabase();
+        const std::int32_t nRun = db.AddString(std::string(65536 + nExtra + 10, 'x'));
+        EditType(0, [&](AircraftRecord& r) { r.model = nRun + 10; })(db);
+        EditType(1, [&](AircraftRecord& r) { r.name = nRun + 10 + static_cast<int>(nExtra); })(db);
+        CheckSummary summary;
+        const std::string strReport = Check(db, &summary);
+        EXPECT_EQ(summary.nProblems, static_cast<std::int64_t>(nExtra)) << strReport;
+        if (nExtra) {
+            EXPECT_NE(strReport.find("record 0: model " + std::to_string(nRun + 10) +
+                                     ": the string is longer than 65536 bytes"),
+                      std::string::npos)
+                << strReport;
+        }
+    }
+}
+
 TEST(Check, RepeatedFindingsAreBounded) {
     CDbWriter db = ConsistentDatabase();
     for (int i = 0; i < 500; ++i)
