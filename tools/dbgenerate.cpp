@@ -112,9 +112,11 @@ SourceType MakeType(CRandom& rnd, std::int32_t nIndex, std::int32_t nPictures) {
     if (rnd.Next() % 3 == 0)
         type.strModel += Cp("М");
     type.strType = Cp(rnd.Pick(kRoles));
-    // Every fifth type has no name: the card and the search show "-".
+    // A name of its own, as a real type has: the pool holds the names in type
+    // order, far behind the shared firms and countries. Every fifth type has
+    // none: the card and the search show "-".
     if (nIndex % 5 != 4)
-        type.strName = Cp(rnd.Pick(kNames)) + "-" + std::to_string(nIndex % 997);
+        type.strName = Cp(rnd.Pick(kNames)) + "-" + std::to_string(nIndex);
     type.strText = Cp(rnd.Pick(kNotes)) + ", " + std::to_string(rnd.Int(1, 1500)) + Cp(" шт.");
 
     // The figures hang together roughly as a real type's do; the keys of the
