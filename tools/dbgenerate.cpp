@@ -18,7 +18,7 @@
 namespace {
 
 // The sample's two templates, built in (see tools/CMakeLists.txt).
-#include "sampletemplates.inc"
+#include "tools/sampletemplates.inc"
 
 // splitmix64: small, fast, and the same sequence on every platform, unlike
 // the distributions of <random>.
