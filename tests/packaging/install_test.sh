@@ -54,7 +54,8 @@ manual="$(zcat "$root/share/man/man1/verlumo-db.1.gz" | groff -k -man -Tutf8 -P 
 commands="$("$root/bin/verlumo-db" --help | sed -n '/^Subcommands:/,$p' | awk 'NR > 1 && NF { print $1 }')"
 [ -n "$commands" ] || fail "verlumo-db --help lists no commands"
 for command in $commands; do
-    grep -q "^ *verlumo-db $command" <<<"$manual" || fail "verlumo-db.1 lacks the command $command"
+    # Justified lines may stretch the space between the two words.
+    grep -qE "^ *verlumo-db +$command" <<<"$manual" || fail "verlumo-db.1 lacks the command $command"
     for option in $("$root/bin/verlumo-db" "$command" --help | grep -o -- '--[a-z-]*' | sort -u); do
         [ "$option" = --help ] && continue
         grep -q -- "$option" <<<"$manual" || fail "verlumo-db.1 lacks $command $option"
