@@ -23,4 +23,16 @@ bool IsCharAlphaNumeric(unsigned char ch);
 
 std::string ToUpper(std::string_view str);
 
+// The value of an ASCII hex digit (either case), -1 for any other byte; the
+// registry file and RTF both write bytes this way.
+constexpr int HexDigitValue(unsigned char ch) {
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'a' && ch <= 'f')
+        return ch - 'a' + 10;
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    return -1;
+}
+
 } // namespace cp1251

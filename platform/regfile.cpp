@@ -33,23 +33,13 @@ bool IsValidName(std::string_view s) {
     return s.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos;
 }
 
-int HexDigit(char ch) {
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
-}
-
 // 1 to nMaxDigits hex digits, the whole of s.
 std::optional<std::uint32_t> ParseHexNumber(std::string_view s, std::size_t nMaxDigits) {
     if (s.empty() || s.size() > nMaxDigits)
         return std::nullopt;
     std::uint32_t n = 0;
     for (char ch : s) {
-        const int d = HexDigit(ch);
+        const int d = cp1251::HexDigitValue(static_cast<unsigned char>(ch));
         if (d < 0)
             return std::nullopt;
         n = n << 4 | static_cast<std::uint32_t>(d);

@@ -1,5 +1,7 @@
 #include "platform/rtftokenizer.h"
 
+#include "platform/cp1251.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -11,16 +13,6 @@ bool IsAsciiLetter(unsigned char ch) {
 
 bool IsDigit(unsigned char ch) {
     return ch >= '0' && ch <= '9';
-}
-
-int HexValue(unsigned char ch) {
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -77,8 +69,9 @@ CRtfTokenizer::CToken CRtfTokenizer::Next() {
                     ++m_nPos;
             } else if (next == '\'') {
                 ++m_nPos;
-                const int nHigh = m_nPos < nSize ? HexValue(m_input[m_nPos]) : -1;
-                const int nLow = m_nPos + 1 < nSize ? HexValue(m_input[m_nPos + 1]) : -1;
+                const int nHigh = m_nPos < nSize ? cp1251::HexDigitValue(m_input[m_nPos]) : -1;
+                const int nLow =
+                    m_nPos + 1 < nSize ? cp1251::HexDigitValue(m_input[m_nPos + 1]) : -1;
                 // Without two hex digits the escape is dropped and what follows
                 // reads as usual.
                 if (nHigh >= 0 && nLow >= 0) {
