@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::uint32_t kFirstMadeCode = 258;
-
 // Little-endian 8-byte access for the word moves of the string copies.
 inline std::uint64_t Load64(const unsigned char* p) {
     std::uint64_t v;
@@ -57,46 +55,99 @@ constexpr auto kLiteralBytes = [] {
     return bytes;
 }();
 
-// Stream bytes for the decoder, read in chunks through CFile's buffer. The
-// bit reader's state lives in the decoder's locals (CBits) rather than here,
-// as this buffer's address escapes into CFile::Read.
+// Stream bytes for the decoder, read in chunks through CFile's cache. Codes
+// are taken at a bit position in the chunk with one 8-byte load each, so no
+// code waits for the one before it; the chunk moves on only near its end.
+// The position and the chunk's length stay in the decoder's locals, as this
+// buffer's address escapes into CFile::Read.
 struct CChunkSource {
     explicit CChunkSource(CFile& file) : m_file(file), m_nChunkPos(file.GetPosition()) {}
 
-    // Small enough that reading past a short record costs little, and far
-    // below CFile's buffer so every read is served from it.
+    // Small enough that reading past a short record costs little, and below
+    // CFile's cache so every read is served from it.
     static constexpr std::size_t kChunkSize = 4096;
+    // Zeros behind the bytes read, so a code's load near the end of the file
+    // stays inside the buffer.
+    static constexpr std::size_t kPad = 8;
+
+    // Drops the bytes before the one holding nBitPos and reads until the
+    // chunk is full or the file ends; returns the new bit position. Once the
+    // file has ended it does nothing.
+    std::uint32_t Advance(std::uint32_t nBitPos) {
+        if (m_bEnded)
+            return nBitPos;
+        const std::size_t nDrop = nBitPos / 8;
+        std::memmove(m_chunk, m_chunk + nDrop, m_nFill - nDrop);
+        m_nChunkPos += nDrop;
+        m_nFill -= nDrop;
+        const std::size_t nRead = m_file.Read(m_chunk + m_nFill, kChunkSize - m_nFill);
+        // CFile reads all it is asked for unless the file ends.
+        m_bEnded = nRead < kChunkSize - m_nFill;
+        m_nFill += nRead;
+        std::memset(m_chunk + m_nFill, 0, kPad);
+        return nBitPos % 8;
+    }
 
     CFile& m_file;
     std::uint64_t m_nChunkPos; // file offset of m_chunk[0]
-    std::size_t m_nFill = 0;
-    unsigned char m_chunk[kChunkSize];
+    std::size_t m_nFill = 0;   // bytes of the file in m_chunk
+    bool m_bEnded = false;     // the file ends at m_chunk + m_nFill
+    unsigned char m_chunk[kChunkSize + kPad];
 };
 
-struct CBits {
-    const unsigned char* pNext;
-    const unsigned char* pEnd;
-    std::uint64_t nAcc;  // the stream's next bits, least significant first
-    std::uint32_t nHeld; // valid bits in nAcc, taken in whole bytes
-};
+// The format's fixed values are constants so that the loop keeps its state in
+// registers.
+constexpr std::uint32_t kClear = 256;
+constexpr std::uint32_t kEnd = 257;
+constexpr std::uint32_t kRootCount = 256;
+// Codes are at most 12 bits wide, so no code or entry reaches 4096.
+constexpr std::uint32_t kTableSize = 4096;
+// One bit per (previous code, byte) pair: the previous code is below 4096, so
+// 4096 x 256 bits cover every pair and a lookup is one bit test, whatever the
+// stream does.
+constexpr std::uint32_t kPairWords = kTableSize * 256 / 64;
 
-// Near the end of a chunk: takes bytes one at a time, fetching chunks, until
-// 57 or more bits are held or the file ends. Takes and returns the state by
-// value so the decoder's copy of it can stay in registers.
-CBits RefillSlow(CChunkSource& source, CBits bits) {
-    while (bits.nHeld <= 56) {
-        if (bits.pNext == bits.pEnd) {
-            source.m_nChunkPos += source.m_nFill;
-            source.m_nFill = source.m_file.Read(source.m_chunk, sizeof source.m_chunk);
-            bits.pNext = source.m_chunk;
-            bits.pEnd = source.m_chunk + source.m_nFill;
-            if (source.m_nFill == 0)
-                break;
-        }
-        bits.nAcc |= std::uint64_t{*bits.pNext++} << bits.nHeld;
-        bits.nHeld += 8;
+// An entry's info: its string's length, 0 for the clear and end codes, and
+// its first byte at bit 16, so that making an entry from the previous code's
+// info is an increment. A made entry is one byte longer than an earlier
+// code's string, so no length reaches 4096.
+constexpr std::uint32_t kLenMask = 0xFFFF;
+constexpr std::uint32_t kFirstShift = 16;
+
+// The dictionary and the pair set, kept per thread between decodes so that a
+// decode neither allocates nor clears 200 KiB: pairs is all zero whenever no
+// decode runs, and a reset clears only the words of the entries made. Arrays
+// side by side rather than a struct per code, so that a code indexes each of
+// them without a multiplication.
+struct CTables {
+    // Each code's string: in the output, where an earlier code wrote it, or
+    // in kLiteralBytes.
+    const unsigned char* srcs[kTableSize];
+    std::uint32_t infos[kTableSize];
+    // Per made entry, the pairs word that holds its pair.
+    std::uint16_t pairWords[kTableSize];
+    std::uint64_t pairs[kPairWords];
+
+    CTables() : srcs{}, infos{}, pairWords{}, pairs{} {
+        for (std::uint32_t n = 0; n < kTableSize; ++n)
+            srcs[n] = kLiteralBytes.data() + (n < kRootCount ? n : 0);
+        for (std::uint32_t n = 0; n < kRootCount; ++n)
+            infos[n] = 1 | n << kFirstShift;
     }
-    return bits;
+
+    // Empties the pair set, at a cost of the entries made. Whole words are
+    // cleared: every bit set belongs to one of these entries.
+    void RemovePairs(std::uint32_t nMadeEnd) {
+        for (std::uint32_t n = kEnd; n < nMadeEnd; ++n)
+            pairs[pairWords[n]] = 0;
+    }
+};
+
+CTables& ThreadTables() {
+    thread_local std::unique_ptr<CTables> pTables;
+    if (!pTables)
+        pTables = std::make_unique<CTables>();
+    return *pTables;
 }
 
 } // namespace
@@ -111,64 +162,37 @@ CLzwCodec::CLzwCodec(CFile* pCodeFile, unsigned char* pOutput, std::size_t nOutC
 // it: a made entry's string is the previous code's output followed by the
 // first byte of the code after it, which lie back to back in the output. So
 // each code costs one copy instead of a walk along its chain, and literals are
-// strings of a static table, so most codes take one path. The format's fixed
-// values are constants so that the loop keeps its state in registers; for the
-// same reason the loop has one place that reads a code and no lambdas.
+// strings of a static table, so most codes take one path. For the same reason
+// the loop has one place that reads a code and no lambdas.
+//
+// A block starts with nNext at 257 and the previous code 257, a prefix no
+// made entry has: the block's first code then takes the common path, where a
+// literal makes a harmless entry 257 of length 0 (so 257 still ends the
+// stream) and the next entry is 258; the clear code and the end code there
+// are told apart on their rare paths, which saves a test per code.
 int CLzwCodec::Decode() {
-    constexpr std::uint32_t kClear = 256;
-    constexpr std::uint32_t kEnd = 257;
-    constexpr std::uint32_t kRootCount = 256;
-    // Codes are at most 12 bits wide, so no code or entry reaches 4096.
-    constexpr std::uint32_t kTableSize = 4096;
+    constexpr std::uint32_t kBlockStart = kEnd;
+    // The previous code's info before a block's first code: the entry made
+    // from it is 0 long.
+    constexpr std::uint32_t kBlockStartInfo = kLenMask;
     constexpr std::size_t kSavedSize = 256;
 
-    struct CTables {
-        // Per code: its string, in the output or kLiteralBytes; its length,
-        // 0 for the clear and end codes, and its first byte (apart and small,
-        // so that the output position and the pair lookup do not wait for
-        // the string); and its pair's bit in pairs, for the reset. A made
-        // entry is one byte longer than an earlier code's string, so no
-        // length reaches 4096.
-        const unsigned char* srcs[kTableSize];
-        std::uint16_t lengths[kTableSize];
-        unsigned char firsts[kTableSize];
-        std::uint32_t keys[kTableSize];
-        // One bit per (previous code, byte) pair of the entries made: the
-        // previous code is below 4096, so 4096 x 256 bits (128 KiB) cover
-        // every pair and a lookup is one bit test, whatever the stream does.
-        // The fixed entries are not held: no made entry has their prefix.
-        std::uint64_t pairs[kTableSize * 256 / 64];
-
-        // Back to the fixed entries, at a cost of the entries made.
-        void RemovePairs(std::uint32_t nMadeEnd) {
-            for (std::uint32_t n = kFirstMadeCode; n < nMadeEnd; ++n)
-                pairs[keys[n] / 64] &= ~(std::uint64_t{1} << (keys[n] % 64));
-        }
-    };
-    const auto pTables = std::make_unique_for_overwrite<CTables>();
-    CTables& t = *pTables;
-    std::memset(t.pairs, 0, sizeof t.pairs);
-    for (std::uint32_t n = 0; n < kRootCount; ++n) {
-        t.srcs[n] = kLiteralBytes.data() + n;
-        t.lengths[n] = 1;
-        t.firsts[n] = static_cast<unsigned char>(n);
-    }
-    t.lengths[kClear] = 0;
-    t.lengths[kEnd] = 0;
-
+    CTables& t = ThreadTables();
     CChunkSource source(*m_pCodeFile);
-    const unsigned char* pNext = source.m_chunk;
-    const unsigned char* pEnd = source.m_chunk;
-    std::uint64_t nAcc = 0;  // the stream's next bits, least significant first
-    std::uint32_t nHeld = 0; // valid bits in nAcc
+    // The next code's first bit in source.m_chunk; codes may be taken with
+    // one load while it is at most nFastEnd.
+    std::uint32_t nBitPos = 0;
+    std::uint32_t nFastEnd = 0;
     std::uint32_t nBits = 9;
-    std::uint32_t nLimit = 512;
-    std::uint32_t nNext = 258;
+    std::uint32_t nMask = 511; // the largest code of the width
+    std::uint32_t nNext = kBlockStart;
     unsigned char* pDst = m_pOutput;
     unsigned char* const pOutEnd = m_pOutput + m_nOutCapacity;
-    // The previous code and where its string was written; it ends at pDst.
-    std::uint32_t nPrev = 0;
+    // The previous code, where its string was written (it ends at pDst) and
+    // its entry's info.
+    std::uint32_t nPrev = kBlockStart;
     const unsigned char* pPrev = pDst;
+    std::uint32_t nPrevInfo = kBlockStartInfo;
     // Short strings are written as one 8-byte word, which leaves bytes past
     // the string changed until the next string covers them; all such bytes
     // lie in [pDst, pDst + 8) and below pSavedEnd. saved holds the output's
@@ -177,147 +201,154 @@ int CLzwCodec::Decode() {
     unsigned char saved[kSavedSize];
     unsigned char* pSaved = pDst;
     unsigned char* pSavedEnd = pDst;
-    bool bBlockStart = true;
+    // pDst below this has 8 bytes of the window from it on; 0 for none.
+    std::uintptr_t nSavedLimit = 0;
     int nResult = 0;
 
-    for (;;) {
-        // Refilling on every code costs less than a mispredicted test of
-        // whether it is needed. Bits above nHeld may hold part of the next
-        // byte, which is ORed in again at the same place later.
-        std::uint32_t nCode;
-        if (pEnd - pNext >= 8) [[likely]] {
-            nAcc |= Load64(pNext) << nHeld;
-            pNext += (63 - nHeld) / 8;
-            nHeld |= 56;
-        } else if (nHeld < nBits) {
-            const CBits bits = RefillSlow(source, CBits{pNext, pEnd, nAcc, nHeld});
-            pNext = bits.pNext;
-            pEnd = bits.pEnd;
-            nAcc = bits.nAcc;
-            nHeld = bits.nHeld;
-        }
-        if (nHeld >= nBits) [[likely]] {
-            nCode = static_cast<std::uint32_t>(nAcc & (nLimit - 1));
-            nAcc >>= nBits;
-            nHeld -= nBits;
-        } else {
-            // The file ends inside the code; the byte reader would have
-            // taken every byte left.
-            nHeld = 0;
-            nCode = kEnd;
-        }
+    try {
+        for (;;) {
+            std::uint32_t nCode;
+            if (nBitPos < nFastEnd) [[likely]] {
+                nCode = static_cast<std::uint32_t>(Load64(source.m_chunk + nBitPos / 8) >>
+                                                   (nBitPos % 8)) &
+                        nMask;
+                nBitPos += nBits;
+            } else {
+                nBitPos = source.Advance(nBitPos);
+                const auto nFillBits = static_cast<std::uint32_t>(source.m_nFill * 8);
+                // Below this, 8 bytes from the code's first byte are in the
+                // chunk, and they hold any code from any of its bits.
+                nFastEnd = nFillBits >= 64 ? nFillBits - 56 : 0;
+                if (nBitPos + nBits <= nFillBits) {
+                    nCode = static_cast<std::uint32_t>(Load64(source.m_chunk + nBitPos / 8) >>
+                                                       (nBitPos % 8)) &
+                            nMask;
+                    nBitPos += nBits;
+                } else {
+                    // The file ends inside the code; the byte reader would
+                    // have taken every byte left.
+                    nBitPos = nFillBits;
+                    nCode = kEnd;
+                }
+            }
 
-        if (bBlockStart) [[unlikely]] {
-            if (nCode == kEnd)
-                nResult = 1;
-            if (nCode >= kRootCount || pDst == pOutEnd)
-                break;
-            *pDst = static_cast<unsigned char>(nCode);
-            nPrev = nCode;
-            pPrev = pDst++;
-            bBlockStart = false;
-            continue;
-        }
-
-        std::uint32_t nLen;
-        unsigned char nNewByte;
-        if (nCode < nNext) [[likely]] {
-            nLen = t.lengths[nCode];
-            nNewByte = t.firsts[nCode];
-            if (nLen == 0) [[unlikely]] {
-                if (nCode == kEnd) {
+            std::uint32_t nInfo;
+            std::uint32_t nLen;
+            if (nCode < nNext) [[likely]] {
+                const unsigned char* const pSrc = t.srcs[nCode];
+                nInfo = t.infos[nCode];
+                nLen = nInfo & kLenMask;
+                if (nLen - 1 < 8 && reinterpret_cast<std::uintptr_t>(pDst) < nSavedLimit)
+                    [[likely]] {
+                    Store64(pDst, Load64(pSrc));
+                } else if (nLen == 0) {
+                    // The clear or the end code; a clear code cannot start a
+                    // block.
+                    if (nCode == kEnd)
+                        nResult = 1;
+                    if (nCode == kEnd || nNext == kBlockStart)
+                        break;
+                    t.RemovePairs(nNext);
+                    nBits = 9;
+                    nMask = 511;
+                    nNext = kBlockStart;
+                    nPrev = kBlockStart;
+                    nPrevInfo = kBlockStartInfo;
+                    continue;
+                } else if (nLen <= 8 && pOutEnd - pDst >= 8) {
+                    // Move the window of saved bytes up to pDst. The changed
+                    // bytes below the old end are in saved; those above it
+                    // have not been touched yet.
+                    std::size_t nKept = 0;
+                    if (pSavedEnd > pDst) {
+                        nKept = static_cast<std::size_t>(pSavedEnd - pDst);
+                        std::memmove(saved, saved + (pDst - pSaved), nKept);
+                    }
+                    const auto nWindow =
+                        std::min(kSavedSize, static_cast<std::size_t>(pOutEnd - pDst));
+                    std::memcpy(saved + nKept, pDst + nKept, nWindow - nKept);
+                    pSaved = pDst;
+                    pSavedEnd = pDst + nWindow;
+                    nSavedLimit = reinterpret_cast<std::uintptr_t>(pSavedEnd) - 7;
+                    Store64(pDst, Load64(pSrc));
+                } else {
+                    if (nLen > pOutEnd - pDst) {
+                        std::memcpy(pDst, pSrc, static_cast<std::size_t>(pOutEnd - pDst));
+                        pDst = pOutEnd;
+                        break;
+                    }
+                    CopyString(pDst, pSrc, nLen);
+                }
+            } else if (nCode == nNext) {
+                // The end code at the start of a block, or the string being
+                // defined: the previous one and its own first byte.
+                if (nNext == kBlockStart) {
                     nResult = 1;
                     break;
                 }
-                t.RemovePairs(nNext);
-                nBits = 9;
-                nLimit = 512;
-                nNext = 258;
-                bBlockStart = true;
-                continue;
-            }
-            if (nLen <= 8 && pSavedEnd - pDst >= 8) [[likely]] {
-                const std::uint64_t nWord = Load64(t.srcs[nCode]);
-                Store64(pDst, nWord);
-            } else if (nLen <= 8 && pOutEnd - pDst >= 8) {
-                // Move the window of saved bytes up to pDst. The changed
-                // bytes below the old end are in saved; those above it have
-                // not been touched yet.
-                std::size_t nKept = 0;
-                if (pSavedEnd > pDst) {
-                    nKept = static_cast<std::size_t>(pSavedEnd - pDst);
-                    std::memmove(saved, saved + (pDst - pSaved), nKept);
-                }
-                const auto nWindow = std::min(kSavedSize, static_cast<std::size_t>(pOutEnd - pDst));
-                std::memcpy(saved + nKept, pDst + nKept, nWindow - nKept);
-                pSaved = pDst;
-                pSavedEnd = pDst + nWindow;
-                const std::uint64_t nWord = Load64(t.srcs[nCode]);
-                Store64(pDst, nWord);
-            } else {
+                nInfo = nPrevInfo + 1;
+                nLen = nInfo & kLenMask;
+                const std::uint32_t nPrevLen = nLen - 1;
                 if (nLen > pOutEnd - pDst) {
-                    std::memcpy(pDst, t.srcs[nCode], static_cast<std::size_t>(pOutEnd - pDst));
+                    std::memcpy(pDst, pPrev, static_cast<std::size_t>(pOutEnd - pDst));
                     pDst = pOutEnd;
                     break;
                 }
-                CopyString(pDst, t.srcs[nCode], nLen);
-            }
-        } else if (nCode == nNext) {
-            // The string being defined: the previous one and its own first
-            // byte.
-            const auto nPrevLen = static_cast<std::uint32_t>(pDst - pPrev);
-            nLen = nPrevLen + 1;
-            nNewByte = t.firsts[nPrev];
-            if (nLen > pOutEnd - pDst) {
-                std::memcpy(pDst, pPrev, static_cast<std::size_t>(pOutEnd - pDst));
-                pDst = pOutEnd;
+                CopyString(pDst, pPrev, nPrevLen);
+                pDst[nPrevLen] = static_cast<unsigned char>(nInfo >> kFirstShift);
+            } else {
                 break;
             }
-            CopyString(pDst, pPrev, nPrevLen);
-            pDst[nPrevLen] = nNewByte;
-        } else {
-            break;
-        }
 
-        const std::uint32_t nKey = nPrev * 256 + nNewByte;
-        std::uint64_t& nPairs = t.pairs[nKey / 64];
-        const std::uint64_t nBit = std::uint64_t{1} << (nKey % 64);
-        if (nPairs & nBit) [[unlikely]] {
-            pDst += nLen;
-            break;
-        }
-        nPairs |= nBit;
-        t.srcs[nNext] = pPrev;
-        t.firsts[nNext] = t.firsts[nPrev];
-        t.lengths[nNext] = static_cast<std::uint16_t>(pDst - pPrev + 1);
-        t.keys[nNext] = nKey;
-        nPrev = nCode;
-        pPrev = pDst;
-        pDst += nLen;
-        if (nNext == nLimit - 1) [[unlikely]] {
-            if (nLimit == kTableSize) {
-                t.RemovePairs(nNext + 1);
-                nBits = 9;
-                nLimit = 512;
-                nNext = 258;
-                bBlockStart = true;
-            } else {
-                nNext = nLimit;
-                ++nBits;
-                nLimit <<= 1;
+            // The new entry: the previous string and this string's first
+            // byte, unless that pair was made before in the block.
+            const std::uint32_t nKey = nPrev << 8 | nInfo >> kFirstShift;
+            const std::uint32_t nWord = nKey / 64;
+            const std::uint64_t nPairs = t.pairs[nWord];
+            const std::uint32_t nBit = nKey % 64;
+            if (nPairs >> nBit & 1) [[unlikely]] {
+                pDst += nLen;
+                break;
             }
-        } else {
-            ++nNext;
+            t.pairs[nWord] = nPairs | std::uint64_t{1} << nBit;
+            t.pairWords[nNext] = static_cast<std::uint16_t>(nWord);
+            t.srcs[nNext] = pPrev;
+            t.infos[nNext] = nPrevInfo + 1;
+            nPrev = nCode;
+            pPrev = pDst;
+            nPrevInfo = nInfo;
+            pDst += nLen;
+            if (nNext == nMask) [[unlikely]] {
+                if (nMask == kTableSize - 1) {
+                    t.RemovePairs(kTableSize);
+                    nBits = 9;
+                    nMask = 511;
+                    nNext = kBlockStart;
+                    nPrev = kBlockStart;
+                    nPrevInfo = kBlockStartInfo;
+                } else {
+                    ++nNext;
+                    ++nBits;
+                    nMask = nMask * 2 + 1;
+                }
+            } else {
+                ++nNext;
+            }
         }
+    } catch (...) {
+        // Leave the pair set empty for the next decode.
+        std::memset(t.pairs, 0, sizeof t.pairs);
+        throw;
     }
+    t.RemovePairs(nNext);
 
     if (pDst < pSavedEnd)
         std::memcpy(pDst, saved + (pDst - pSaved),
                     std::min<std::size_t>(8, static_cast<std::size_t>(pSavedEnd - pDst)));
     m_nOutCount = static_cast<std::uint32_t>(pDst - m_pOutput);
-    const std::uint64_t nTaken =
-        source.m_nChunkPos + static_cast<std::uint64_t>(pNext - source.m_chunk);
-    m_pCodeFile->Seek(static_cast<std::int64_t>(nTaken - nHeld / 8), CFile::begin);
+    // The byte reader takes a byte when it needs its first bit.
+    m_pCodeFile->Seek(static_cast<std::int64_t>(source.m_nChunkPos + (nBitPos + 7) / 8),
+                      CFile::begin);
     return nResult;
 }
 

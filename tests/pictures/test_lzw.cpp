@@ -10,6 +10,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -355,6 +356,47 @@ INSTANTIATE_TEST_SUITE_P(
                     RoundTripRow{"BlockOfDistinctPairs",
                                  DistinctPairLiterals(kFullBlockCodes + 5, 9)}),
     [](const auto& info) { return std::string(info.param.pszName); });
+
+// ---------------------------------------------------------------------------
+// Streams one after another: the dictionary outlives a decode, the pairs of
+// one stream must not.
+
+// The bytes A B A B ... make the pairs (A, B) and (B, A) early in a block; a
+// stream that stops there, in any way, leaves them behind.
+TEST(StreamsInSequence, PairsOfAnEarlierStreamAreForgotten) {
+    const Bytes pairsAB = Codes9({65, 66, 65});
+    const Bytes endsMidBlock = Codes9({65, 66, kEnd});
+    const Bytes failsOnDuplicate = Codes9({65, 66, 65, 66, 65, kEnd});
+    const Bytes overflows = Codes9({65, 66, 65, 66, kEnd});
+    for (const Bytes* pFirst : {&endsMidBlock, &failsOnDuplicate, &overflows, &pairsAB}) {
+        SCOPED_TRACE(pFirst - &endsMidBlock);
+        (void)Decode(*pFirst, pFirst == &overflows ? 3 : 16, EDecoder::codec);
+        // Makes (A, B) and (B, A) again: fine in a fresh dictionary.
+        ExpectBoth(Codes9({65, 66, 65, kEnd}), 16, 1, Text("ABA"), 5);
+    }
+}
+
+TEST(StreamsInSequence, BlocksOpeningWithTheSameLiteral) {
+    // Every block opens with A; the block's first code makes no pair.
+    ExpectBoth(Codes9({65, kClear, 65, kClear, 65, 258, kEnd}), 16, 1, Text("AAAAA"), 8);
+    // A block made of one literal, then the end code at the next block's
+    // start.
+    ExpectBoth(Codes9({65, kClear, kEnd}), 16, 1, Text("A"), 4);
+}
+
+TEST(StreamsInSequence, SameResultOnAnotherThread) {
+    const Bytes data = RandomBytes(50'000, 31, 7);
+    const Bytes stream = EncodeLzw(data);
+    Bytes bad = stream;
+    bad[bad.size() / 2] ^= 0x10;
+    const CDecoded here = Decode(bad, data.size(), EDecoder::codec);
+    CDecoded there;
+    std::thread([&] { there = Decode(bad, data.size(), EDecoder::codec); }).join();
+    EXPECT_EQ(here.nResult, there.nResult);
+    EXPECT_TRUE(here.output == there.output);
+    EXPECT_EQ(here.nConsumed, there.nConsumed);
+    ExpectSameAsReference(bad, data.size());
+}
 
 // ---------------------------------------------------------------------------
 // Damaged streams: the codec must fail, stop and write exactly as the
