@@ -102,10 +102,10 @@ constexpr std::uint32_t kEnd = 257;
 constexpr std::uint32_t kRootCount = 256;
 // Codes are at most 12 bits wide, so no code or entry reaches 4096.
 constexpr std::uint32_t kTableSize = 4096;
-// One bit per (previous code, byte) pair: the previous code is below 4096, so
-// 4096 x 256 bits cover every pair and a lookup is one bit test, whatever the
-// stream does.
-constexpr std::uint32_t kPairWords = kTableSize * 256 / 64;
+// One tag per (previous code, byte) pair: the previous code is below 4096, so
+// 4096 x 256 tags cover every pair and a lookup is one byte compare, whatever
+// the stream does.
+constexpr std::uint32_t kPairCount = kTableSize * 256;
 
 // An entry's info: its string's length, 0 for the clear and end codes, and
 // its first byte at bit 16, so that making an entry from the previous code's
@@ -115,31 +115,36 @@ constexpr std::uint32_t kLenMask = 0xFFFF;
 constexpr std::uint32_t kFirstShift = 16;
 
 // The dictionary and the pair set, kept per thread between decodes so that a
-// decode neither allocates nor clears 200 KiB: pairs is all zero whenever no
-// decode runs, and a reset clears only the words of the entries made. Arrays
-// side by side rather than a struct per code, so that a code indexes each of
-// them without a multiplication.
+// decode neither allocates nor clears them. Arrays side by side rather than a
+// struct per code, so that a code indexes each of them without a
+// multiplication.
 struct CTables {
     // Each code's string: in the output, where an earlier code wrote it, or
     // in kLiteralBytes.
     const unsigned char* srcs[kTableSize];
     std::uint32_t infos[kTableSize];
-    // Per made entry, the pairs word that holds its pair.
-    std::uint16_t pairWords[kTableSize];
-    std::uint64_t pairs[kPairWords];
+    // A pair is in the set when its tag is the block's generation, so a
+    // reset (every block start, every decode) is an increment. Bytes rather
+    // than bits: setting a bit would load and store the word, and a store
+    // that a later code's load may depend on stalls that load.
+    std::uint8_t tags[kPairCount];
+    std::uint8_t nGen = 0;
 
-    CTables() : srcs{}, infos{}, pairWords{}, pairs{} {
+    CTables() : srcs{}, infos{}, tags{} {
         for (std::uint32_t n = 0; n < kTableSize; ++n)
             srcs[n] = kLiteralBytes.data() + (n < kRootCount ? n : 0);
         for (std::uint32_t n = 0; n < kRootCount; ++n)
             infos[n] = 1 | n << kFirstShift;
     }
 
-    // Empties the pair set, at a cost of the entries made. Whole words are
-    // cleared: every bit set belongs to one of these entries.
-    void RemovePairs(std::uint32_t nMadeEnd) {
-        for (std::uint32_t n = kEnd; n < nMadeEnd; ++n)
-            pairs[pairWords[n]] = 0;
+    // Empties the pair set: a new generation, and the tags cleared once
+    // every 255 of them.
+    std::uint8_t NewGeneration() {
+        if (++nGen == 0) {
+            std::memset(tags, 0, sizeof tags);
+            nGen = 1;
+        }
+        return nGen;
     }
 };
 
@@ -178,6 +183,7 @@ int CLzwCodec::Decode() {
     constexpr std::size_t kSavedSize = 256;
 
     CTables& t = ThreadTables();
+    std::uint8_t nGen = t.NewGeneration();
     CChunkSource source(*m_pCodeFile);
     // The next code's first bit in source.m_chunk; codes may be taken with
     // one load while it is at most nFastEnd.
@@ -205,7 +211,7 @@ int CLzwCodec::Decode() {
     std::uintptr_t nSavedLimit = 0;
     int nResult = 0;
 
-    try {
+    {
         for (;;) {
             std::uint32_t nCode;
             if (nBitPos < nFastEnd) [[likely]] {
@@ -248,7 +254,7 @@ int CLzwCodec::Decode() {
                         nResult = 1;
                     if (nCode == kEnd || nNext == kBlockStart)
                         break;
-                    t.RemovePairs(nNext);
+                    nGen = t.NewGeneration();
                     nBits = 9;
                     nMask = 511;
                     nNext = kBlockStart;
@@ -303,15 +309,11 @@ int CLzwCodec::Decode() {
             // The new entry: the previous string and this string's first
             // byte, unless that pair was made before in the block.
             const std::uint32_t nKey = nPrev << 8 | nInfo >> kFirstShift;
-            const std::uint32_t nWord = nKey / 64;
-            const std::uint64_t nPairs = t.pairs[nWord];
-            const std::uint32_t nBit = nKey % 64;
-            if (nPairs >> nBit & 1) [[unlikely]] {
+            if (t.tags[nKey] == nGen) [[unlikely]] {
                 pDst += nLen;
                 break;
             }
-            t.pairs[nWord] = nPairs | std::uint64_t{1} << nBit;
-            t.pairWords[nNext] = static_cast<std::uint16_t>(nWord);
+            t.tags[nKey] = nGen;
             t.srcs[nNext] = pPrev;
             t.infos[nNext] = nPrevInfo + 1;
             nPrev = nCode;
@@ -320,7 +322,7 @@ int CLzwCodec::Decode() {
             pDst += nLen;
             if (nNext == nMask) [[unlikely]] {
                 if (nMask == kTableSize - 1) {
-                    t.RemovePairs(kTableSize);
+                    nGen = t.NewGeneration();
                     nBits = 9;
                     nMask = 511;
                     nNext = kBlockStart;
@@ -335,12 +337,7 @@ int CLzwCodec::Decode() {
                 ++nNext;
             }
         }
-    } catch (...) {
-        // Leave the pair set empty for the next decode.
-        std::memset(t.pairs, 0, sizeof t.pairs);
-        throw;
     }
-    t.RemovePairs(nNext);
 
     if (pDst < pSavedEnd)
         std::memcpy(pDst, saved + (pDst - pSaved),

@@ -9,9 +9,9 @@
 // least significant bit first, 256 clears the dictionary, 257 ends the stream,
 // and the dictionary starts again by itself after entry 4095. It lives for one
 // Decode, reads the file in chunks and seeks back to where a byte-at-a-time
-// reader would stand. The dictionary tables (200 KiB) are allocated once per
-// thread and kept between decodes; nothing of one stream carries over to the
-// next.
+// reader would stand. The dictionary and its pair set (1.1 MiB) are allocated once
+// per thread and kept between decodes; nothing of one stream carries over to
+// the next.
 class CLzwCodec final {
 public:
     // Writes at most nOutCapacity bytes from pOutput on (at most 2^32 - 1).

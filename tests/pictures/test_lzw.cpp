@@ -384,6 +384,25 @@ TEST(StreamsInSequence, BlocksOpeningWithTheSameLiteral) {
     ExpectBoth(Codes9({65, kClear, kEnd}), 16, 1, Text("A"), 4);
 }
 
+// More blocks than a pair set's generations can tell apart: each block makes
+// its own pair, and every pair comes back 255 blocks later.
+TEST(StreamsInSequence, PairsComeBackAfterManyBlocks) {
+    CCodeWriter w;
+    Bytes expected;
+    for (std::uint32_t i = 0; i < 3 * 255; ++i) {
+        const std::uint32_t x = i % 255, y = (x * 7 + 1) % 256;
+        w.Put9({x, y, kClear});
+        expected.insert(expected.end(),
+                        {static_cast<unsigned char>(x), static_cast<unsigned char>(y)});
+    }
+    w.Put9({65, kEnd});
+    expected.push_back(65);
+    ExpectBoth(w.GetBytes(), expected.size(), 1, expected, w.GetBytes().size());
+    // Short streams one after another, each making the same pairs.
+    for (int i = 0; i < 600; ++i)
+        ASSERT_EQ(Decode(Codes9({65, 66, 65, 258, kEnd}), 16, EDecoder::codec).nResult, 1) << i;
+}
+
 TEST(StreamsInSequence, SameResultOnAnotherThread) {
     const Bytes data = RandomBytes(50'000, 31, 7);
     const Bytes stream = EncodeLzw(data);
