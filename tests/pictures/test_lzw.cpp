@@ -398,9 +398,6 @@ TEST(StreamsInSequence, PairsComeBackAfterManyBlocks) {
     w.Put9({65, kEnd});
     expected.push_back(65);
     ExpectBoth(w.GetBytes(), expected.size(), 1, expected, w.GetBytes().size());
-    // Short streams one after another, each making the same pairs.
-    for (int i = 0; i < 600; ++i)
-        ASSERT_EQ(Decode(Codes9({65, 66, 65, 258, kEnd}), 16, EDecoder::codec).nResult, 1) << i;
 }
 
 TEST(StreamsInSequence, SameResultOnAnotherThread) {
