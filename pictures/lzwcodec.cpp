@@ -168,7 +168,8 @@ CLzwCodec::CLzwCodec(CFile* pCodeFile, unsigned char* pOutput, std::size_t nOutC
 // first byte of the code after it, which lie back to back in the output. So
 // each code costs one copy instead of a walk along its chain, and literals are
 // strings of a static table, so most codes take one path. For the same reason
-// the loop has one place that reads a code and no lambdas.
+// the loop has one place that reads a code, and the one lambda (the start of
+// a block) is off the common path.
 //
 // A block starts with nNext at 257 and the previous code 257, a prefix no
 // made entry has: the block's first code then takes the common path, where a
@@ -210,6 +211,16 @@ int CLzwCodec::Decode() {
     // pDst below this has 8 bytes of the window from it on; 0 for none.
     std::uintptr_t nSavedLimit = 0;
     int nResult = 0;
+    // After a clear code or entry 4095: an empty pair set, 9-bit codes, and
+    // the next code is a block's first.
+    const auto startBlock = [&] {
+        nGen = t.NewGeneration();
+        nBits = 9;
+        nMask = 511;
+        nNext = kBlockStart;
+        nPrev = kBlockStart;
+        nPrevInfo = kBlockStartInfo;
+    };
 
     {
         for (;;) {
@@ -254,12 +265,7 @@ int CLzwCodec::Decode() {
                         nResult = 1;
                     if (nCode == kEnd || nNext == kBlockStart)
                         break;
-                    nGen = t.NewGeneration();
-                    nBits = 9;
-                    nMask = 511;
-                    nNext = kBlockStart;
-                    nPrev = kBlockStart;
-                    nPrevInfo = kBlockStartInfo;
+                    startBlock();
                     continue;
                 } else if (nLen <= 8 && pOutEnd - pDst >= 8) {
                     // Move the window of saved bytes up to pDst. The changed
@@ -322,12 +328,7 @@ int CLzwCodec::Decode() {
             pDst += nLen;
             if (nNext == nMask) [[unlikely]] {
                 if (nMask == kTableSize - 1) {
-                    nGen = t.NewGeneration();
-                    nBits = 9;
-                    nMask = 511;
-                    nNext = kBlockStart;
-                    nPrev = kBlockStart;
-                    nPrevInfo = kBlockStartInfo;
+                    startBlock();
                 } else {
                     ++nNext;
                     ++nBits;
