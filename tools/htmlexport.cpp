@@ -146,6 +146,26 @@ std::string SearchRules() {
     return nlohmann::json{{"chars", chars}, {"upper", upper}, {"word", strWord}}.dump();
 }
 
+// The names ExportPictures writes: preview.png and 1.png ... N.png.
+bool IsPictureName(const std::string& strName) {
+    if (strName == "preview.png")
+        return true;
+    const std::size_t nDigits = strName.size() - std::min<std::size_t>(strName.size(), 4);
+    return nDigits > 0 && strName.compare(nDigits, 4, ".png") == 0 &&
+           std::all_of(strName.begin(), strName.begin() + static_cast<std::ptrdiff_t>(nDigits),
+                       [](char ch) { return ch >= '0' && ch <= '9'; });
+}
+
+void RemovePictures(const std::string& strFolder) {
+    std::error_code ec;
+    std::vector<std::filesystem::path> old;
+    for (const auto& entry : std::filesystem::directory_iterator(strFolder, ec))
+        if (IsPictureName(entry.path().filename().string()))
+            old.push_back(entry.path());
+    for (const auto& path : old)
+        std::filesystem::remove(path, ec);
+}
+
 struct PictureFiles {
     bool bPreview = false;
     std::vector<int> series; // the numbers of the series files, ascending
@@ -163,7 +183,7 @@ PictureFiles ListPictures(const std::string& strFolder) {
         result.nBytes += ecSize ? 0 : static_cast<std::int64_t>(nSize);
         if (strName == "preview.png")
             result.bPreview = true;
-        else if (strName.size() > 4 && strName.compare(strName.size() - 4, 4, ".png") == 0)
+        else if (IsPictureName(strName))
             result.series.push_back(std::atoi(strName.c_str()));
     }
     std::sort(result.series.begin(), result.series.end());
@@ -270,6 +290,9 @@ HtmlExportSummary ExportHtml(const HtmlExportOptions& options, std::ostream& dia
             const std::string strRel = "pictures/" + std::to_string(nRecord / kPictureShard) + "/" +
                                        std::to_string(nRecord);
             const std::string strFolder = site.GetRoot() + "/" + strRel;
+            // An earlier export into the same site may have left pictures
+            // this one does not write; the listing below must not find them.
+            RemovePictures(strFolder);
             std::ostringstream notes;
             ExportPictures(files, nRecord, strFolder, notes);
             if (!notes.str().empty())

@@ -10,9 +10,11 @@
 #include "tools/dbcard.h"
 #include "tools/dbextra.h"
 #include "tools/htmlexport.h"
+#include "tools/pictureimage.h"
 #include "tools/richtexthtml.h"
 #include "tools/sitewriter.h"
 
+#include <QImage>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -229,6 +231,41 @@ TEST(HtmlExport, PanesReadAsTheCardCommandPrintsThem) {
     EXPECT_EQ(html.str().find("@TITLE@"), std::string::npos);
     for (const char* pszFile : {"app.js", "style.css", "data/formats.css", "data/rules.js"})
         EXPECT_TRUE(std::filesystem::exists(strSite + pszFile)) << pszFile;
+}
+
+// A type whose preview and series are small 8-bit pictures.
+void WritePictureDb(const CTempDir& dir, int nPictures) {
+    QImage image(4, 3, QImage::Format_Indexed8);
+    image.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
+    image.fill(1);
+    CDbWriter db;
+    db.AddString("");
+    db.AddTreeNamed(-1, 0, "t");
+    AircraftRecord rec{};
+    rec.previewOffset = 0;
+    for (int k = 0; k <= nPictures; ++k)
+        db.AddPicture(pictureimage::EncodeRecord(image, 8));
+    rec.pictureCount = nPictures;
+    db.AddAircraft(rec);
+    db.Write(dir.Path());
+}
+
+TEST(HtmlExport, PicturesOfAnEarlierExportAreNotListed) {
+    CTempDir db, out;
+    std::ostringstream diag;
+    WritePictureDb(db, 3);
+    ExportHtml({db.Path(), out.Path(), ""}, diag, nullptr);
+    EXPECT_EQ(ReadData(out.File("data/cards/0.js"))["0"]["pics"], json::parse("[1,2,3]"));
+    EXPECT_TRUE(std::filesystem::exists(out.File("pictures/0/0/3.png")));
+
+    // The same site again from a database whose type has one picture.
+    WritePictureDb(db, 1);
+    const HtmlExportSummary summary = ExportHtml({db.Path(), out.Path(), ""}, diag, nullptr);
+    const json card = ReadData(out.File("data/cards/0.js"))["0"];
+    EXPECT_EQ(card["pics"], json::parse("[1]"));
+    EXPECT_EQ(card["pv"], true);
+    EXPECT_EQ(summary.nPictures, 2);
+    EXPECT_FALSE(std::filesystem::exists(out.File("pictures/0/0/3.png")));
 }
 
 } // namespace

@@ -365,9 +365,9 @@ async function run() {
       await page.waitForSelector('#message-box:not([hidden])');
       await page.screenshot({ path: path.join(shots, `${where}-search-miss.png`) });
       await page.keyboard.press('Escape');
-      // Every item as the start of a search from the current item.
+      // Every other item as the start of a search from the current item.
       if (where === 'file') {
-        for (const t of tree) {
+        for (const t of tree.filter((x, i) => i % 2 === 0)) {
           for (const [text, whole] of [['а', false], ['ан', true], ['Ми', true]]) {
             const got = await page.evaluate(([x, p, w]) => window.verlumo.find(x, p, w), [text, t.position, whole]);
             assert.strictEqual(got, cliSearch(sampleDb, text, whole, t.position), `find ${text} from ${t.position}`);

@@ -4,7 +4,8 @@
 # Usage: run_browser_test.sh VERLUMO_DB SAMPLE_DB WORK_DIR; exit 77 (skipped)
 # only when node or chromium is missing.
 set -euo pipefail
-tool="$1" sample="$2" work="$3"
+# Absolute, as the test runs from its own folder.
+tool="$(realpath "$1")" sample="$(realpath "$2")" work="$(realpath -m "$3")"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 if ! command -v node >/dev/null; then
     echo "skipped: node is missing (scripts/setup.sh installs nodejs)"

@@ -413,16 +413,20 @@
     });
   }
   function isWordAt(s, i) { return i >= 0 && i < s.length && wordChars.has(s[i]); }
+  // names: the five fields joined by NUL, which no field holds and which is
+  // no word character, so a neighbour test needs no field bounds.
   function matches(names, pattern, wholeWord) {
-    if (names.indexOf(pattern) < 0) return false;
-    if (!wholeWord) return true;
-    // Only each field's first occurrence is judged, as the viewer judges it.
-    const fields = names.split('\0');
-    for (const f of fields) {
-      const i = f.indexOf(pattern);
-      if (i >= 0 && !isWordAt(f, i - 1) && !isWordAt(f, i + pattern.length)) return true;
+    let i = names.indexOf(pattern);
+    if (!wholeWord || i < 0) return i >= 0;
+    for (;;) {
+      if (!isWordAt(names, i - 1) && !isWordAt(names, i + pattern.length)) return true;
+      // Only each field's first occurrence is judged, as the viewer judges
+      // it: go on in the next field.
+      const next = names.indexOf('\0', i);
+      if (next < 0) return false;
+      i = names.indexOf(pattern, next + 1);
+      if (i < 0) return false;
     }
-    return false;
   }
   // The position of the next type whose names hold text, or -1: from the
   // item behind fromPos (-1: from the first item).
@@ -446,6 +450,8 @@
     $('[data-role="whole-word"]', dlg).checked = true;
     showModal(dlg, $('[data-role="search-text"]', dlg));
     $('[data-role="search-text"]', dlg).select();
+    // The index loads while the text is typed (seconds for 100,000 types).
+    loadSearchTable().catch(function () {});
   }
   $('#search-button').addEventListener('click', openSearch);
   $('#search-dialog [data-role="cancel"]').addEventListener('click', closeModal);
