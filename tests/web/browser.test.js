@@ -405,8 +405,22 @@ async function measureLarge(browser, dir) {
   const exported = db('export-html', dir, '-o', site);
   assert.strictEqual(exported.status, 0, exported.stderr);
   console.log(`large: ${exported.stdout.trim()} in ${((Date.now() - t0) / 1000).toFixed(1)} s`);
+  let biggest = 0;
+  const walk = (d) => fs.readdirSync(d, { withFileTypes: true }).forEach((e) => {
+    if (e.isDirectory()) walk(path.join(d, e.name));
+    else biggest = Math.max(biggest, fs.statSync(path.join(d, e.name)).size);
+  });
+  walk(site);
+  assert.ok(biggest <= MAX_FILE_BYTES, `a file of ${biggest} bytes`);
+  console.log(`large: the largest file has ${biggest} bytes`);
   const page = await browser.newPage();
   await open(page, 'file://' + path.join(site, 'index.html'));
+  const items = Number(/(\d+) tree items/.exec(exported.stdout)[1]);
+  for (const pos of [1, Math.floor(items / 2), items - 1]) {
+    await page.evaluate((p) => window.verlumo.reveal(p), pos);
+    await settle(page, pos);
+    await checkCard(page, dir, pos);
+  }
   const loadMs = await page.evaluate(async () => {
     const t = performance.now();
     await window.verlumo.find('x', -1, false);
