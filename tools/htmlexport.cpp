@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -211,6 +212,13 @@ std::string CardJson(CRichTextHtml& html, CardPanes& panes, const CItemCard& car
 
 HtmlExportSummary ExportHtml(const HtmlExportOptions& options, std::ostream& diag,
                              std::ostream* pProgress) {
+    // A title that is not UTF-8 is refused before any work, not at the end.
+    std::string strTitleJson;
+    try {
+        strTitleJson = Json(options.strTitle.empty() ? kDefaultTitle : options.strTitle);
+    } catch (const nlohmann::json::exception&) {
+        throw std::invalid_argument("the title is not valid UTF-8");
+    }
     CDatabaseFiles files;
     files.Open(options.strDir);
     CTreeCtrl ctlTree;
@@ -351,7 +359,7 @@ HtmlExportSummary ExportHtml(const HtmlExportOptions& options, std::ostream& dia
     const std::string strTitle = options.strTitle.empty() ? kDefaultTitle : options.strTitle;
     auto starts = [](const CChunkSeries& s) { return nlohmann::json(s.GetStarts()).dump(); };
     const std::string strSite =
-        "{\"title\":" + Json(strTitle) + ",\"items\":" + std::to_string(records.size()) +
+        "{\"title\":" + strTitleJson + ",\"items\":" + std::to_string(records.size()) +
         ",\"treeShard\":" + std::to_string(kTreeShard) +
         ",\"orderChunk\":" + std::to_string(kOrderChunk) +
         ",\"pictureShard\":" + std::to_string(kPictureShard) + ",\"cards\":" + starts(cards) +

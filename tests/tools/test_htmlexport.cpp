@@ -233,6 +233,15 @@ TEST(HtmlExport, PanesReadAsTheCardCommandPrintsThem) {
         EXPECT_TRUE(std::filesystem::exists(strSite + pszFile)) << pszFile;
 }
 
+TEST(HtmlExport, RefusesATitleThatIsNotUtf8BeforeWriting) {
+    CTempDir db, out;
+    WriteDb(db);
+    std::ostringstream diag;
+    EXPECT_THROW(ExportHtml({db.Path(), out.Path() + "/site", "\xC0\xC1"}, diag, nullptr),
+                 std::invalid_argument);
+    EXPECT_FALSE(std::filesystem::exists(out.Path() + "/site"));
+}
+
 // A type whose preview and series are small 8-bit pictures.
 void WritePictureDb(const CTempDir& dir, int nPictures) {
     QImage image(4, 3, QImage::Format_Indexed8);
