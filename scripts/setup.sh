@@ -18,6 +18,9 @@ VERLUMO_PACKAGES=(
     # The viewer as a user drives it: a real X server and window manager.
     xvfb openbox xdotool
 )
+# Only ./test needs these: the web edition's browser test drives Debian's
+# Chromium with Playwright and serves the site from nginx.
+VERLUMO_TEST_PACKAGES=(chromium nginx nodejs npm)
 
 verlumo_install_packages() {
     local missing=()
@@ -38,6 +41,16 @@ verlumo_install_packages() {
     export DEBIAN_FRONTEND=noninteractive
     "${sudo[@]}" apt-get update -qq
     "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# The browser test's npm packages, pinned by tests/web/package-lock.json;
+# installed again only when the lock file is newer than what npm installed.
+verlumo_install_node_packages() {
+    local dir="$VERLUMO_ROOT/tests/web"
+    if [ ! -f "$dir/node_modules/.package-lock.json" ] ||
+        [ "$dir/package-lock.json" -nt "$dir/node_modules/.package-lock.json" ]; then
+        (cd "$dir" && npm ci --no-audit --no-fund)
+    fi
 }
 
 verlumo_build() {

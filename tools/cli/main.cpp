@@ -15,6 +15,7 @@
 #include "tools/dbsearch.h"
 #include "tools/dbsource.h"
 #include "tools/dbunbuild.h"
+#include "tools/htmlexport.h"
 #include "tools/render/dbrender.h"
 #include "tools/treeposition.h"
 
@@ -159,6 +160,17 @@ int RunCard(const std::string& strDir, std::int32_t nPosition, bool bExtra) {
     return 0;
 }
 
+int RunExportHtml(const HtmlExportOptions& options) {
+    if (!CheckDatabaseDir(options.strDir))
+        return kExitBadInput;
+    const HtmlExportSummary s =
+        ExportHtml(options, std::cerr, ::isatty(STDERR_FILENO) ? &std::cerr : nullptr);
+    std::cout << options.strOutDir << ": " << s.nTreeItems << " tree items, " << s.nTypes
+              << " types, " << s.nPictures << " pictures; " << s.nFiles << " files, "
+              << (s.nBytes + 512 * 1024) / (1024 * 1024) << " MiB\n";
+    return 0;
+}
+
 int RunRender(const RenderRequest& request, bool bSelect) {
     if (!CheckDatabaseDir(request.strDir))
         return kExitBadInput;
@@ -298,6 +310,21 @@ int main(int argc, char** argv) {
                     "the additional data dialog's panes instead (controls 1008, 1001, 1003); "
                     "a group is exit 2");
 
+    HtmlExportOptions exportHtml;
+    CLI::App* pExportHtml = app.add_subcommand(
+        "export-html", "Write the whole database as a static web site (tree, cards, additional "
+                       "data, pictures, search) that works from a file and from any web server");
+    pExportHtml->add_option("DIR", exportHtml.strDir, "database directory")->required();
+    pExportHtml
+        ->add_option("-o,--output", exportHtml.strOutDir,
+                     "site directory to write (created when missing); open SITE/index.html")
+        ->required()
+        ->type_name("SITE");
+    pExportHtml
+        ->add_option("--title", exportHtml.strTitle,
+                     "the page's title (UTF-8; default: the main window's title)")
+        ->type_name("TEXT");
+
     // The windows beyond the main dialog come as options of their own here.
     RenderRequest render;
     CLI::App* pRender = app.add_subcommand(
@@ -359,6 +386,8 @@ int main(int argc, char** argv) {
         });
     if (pCard->parsed())
         return RunCommand("card", [&] { return RunCard(strDir, nPosition, bExtra); });
+    if (pExportHtml->parsed())
+        return RunCommand("export-html", [&] { return RunExportHtml(exportHtml); });
     render.bSearch = pSearchText->count() > 0;
     if (pRender->parsed())
         return RunCommand("render", [&] { return RunRender(render, pSelect->count() > 0); });
