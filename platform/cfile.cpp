@@ -56,12 +56,10 @@ void CFile::DropBlocks() {
     m_nClock = 0;
 }
 
-void CFile::ThrowIfClosed(const char* pszOperation) const {
-    if (m_fd < 0) {
-        const std::string strName = m_strFileName.empty() ? "(unnamed)" : m_strFileName;
-        throw CFileException(CFileException::fileNotOpen, m_strFileName,
-                             std::string(pszOperation) + " on a file that is not open: " + strName);
-    }
+void CFile::ThrowClosed(const char* pszOperation) const {
+    const std::string strName = m_strFileName.empty() ? "(unnamed)" : m_strFileName;
+    throw CFileException(CFileException::fileNotOpen, m_strFileName,
+                         std::string(pszOperation) + " on a file that is not open: " + strName);
 }
 
 std::uint64_t CFile::Seek(std::int64_t lOffset, SeekPosition nFrom) {
@@ -130,27 +128,45 @@ int CFile::FindBlock() {
     return nVictim;
 }
 
+int CFile::HoldingBlock() {
+    if (m_nLast >= 0) {
+        const Block& block = m_blocks[m_nLast];
+        if (block.nFill > 0 && m_nPosition >= block.nStart &&
+            m_nPosition - block.nStart < block.nFill)
+            return m_nLast;
+    }
+    return FindBlock();
+}
+
+std::size_t CFile::Peek(const unsigned char*& pData) {
+    ThrowIfClosed("read");
+    const int nSlot = HoldingBlock();
+    if (nSlot < 0)
+        return 0;
+    const Block& block = m_blocks[nSlot];
+    const std::size_t nOffset = static_cast<std::size_t>(m_nPosition - block.nStart);
+    pData = m_data.data() + nSlot * kBlockSize + nOffset;
+    return block.nFill - nOffset;
+}
+
 std::size_t CFile::Read(void* pBuffer, std::size_t nCount) {
     ThrowIfClosed("read");
     auto* pOut = static_cast<unsigned char*>(pBuffer);
     std::size_t nDone = 0;
     while (nDone < nCount) {
         const std::size_t nLeft = nCount - nDone;
-        int nSlot = m_nLast;
-        const Block* pLast = nSlot >= 0 ? &m_blocks[nSlot] : nullptr;
+        const Block* pLast = m_nLast >= 0 ? &m_blocks[m_nLast] : nullptr;
         const bool bHit = pLast && pLast->nFill > 0 && m_nPosition >= pLast->nStart &&
                           m_nPosition - pLast->nStart < pLast->nFill;
-        if (!bHit) {
-            if (nLeft >= kDirectRead && m_nPosition % kBlockSize == 0) {
-                const std::size_t n = PreadFull(pOut + nDone, nLeft, m_nPosition);
-                nDone += n;
-                m_nPosition += n;
-                break;
-            }
-            nSlot = FindBlock();
-            if (nSlot < 0)
-                break;
+        if (!bHit && nLeft >= kDirectRead && m_nPosition % kBlockSize == 0) {
+            const std::size_t n = PreadFull(pOut + nDone, nLeft, m_nPosition);
+            nDone += n;
+            m_nPosition += n;
+            break;
         }
+        const int nSlot = bHit ? m_nLast : FindBlock();
+        if (nSlot < 0)
+            break;
         const Block& block = m_blocks[nSlot];
         const std::size_t nOffset = static_cast<std::size_t>(m_nPosition - block.nStart);
         const std::size_t nTake = std::min(block.nFill - nOffset, nLeft);

@@ -48,6 +48,10 @@ public:
     std::uint64_t Seek(std::int64_t lOffset, SeekPosition nFrom);
     // Returns the number of bytes read; 0 at the end of the file.
     std::size_t Read(void* pBuffer, std::size_t nCount);
+    // The bytes held from the position on, up to the end of their block, read
+    // in when needed; 0 at the end of the file. The position stays: a caller
+    // that scans in place (a NUL-terminated string) moves it with Seek.
+    std::size_t Peek(const unsigned char*& pData);
     std::uint64_t GetLength() const;
     std::uint64_t GetPosition() const;
 
@@ -58,11 +62,18 @@ private:
         std::uint64_t nUsed = 0;  // m_nClock when last looked up, for least recently used
     };
 
-    void ThrowIfClosed(const char* pszOperation) const;
+    // Inline: every record and string read passes here.
+    void ThrowIfClosed(const char* pszOperation) const {
+        if (m_fd < 0)
+            ThrowClosed(pszOperation);
+    }
+    [[noreturn]] void ThrowClosed(const char* pszOperation) const;
     std::size_t PreadFull(unsigned char* pOut, std::size_t nCount, std::uint64_t nAt);
     // The slot holding the byte at m_nPosition, read in when needed; -1 at
     // the end of the file.
     int FindBlock();
+    // The slot of the last hit when it holds m_nPosition, else FindBlock().
+    int HoldingBlock();
     void DropBlocks();
 
     static constexpr std::size_t kBlockSize = 4096; // the page size: one pread fetches a page

@@ -198,4 +198,23 @@ TEST_F(CFileTest, FileThatGrowsOrShrinks) {
     EXPECT_EQ(m_file.GetPosition(), 100000u);
 }
 
+TEST_F(CFileTest, PeekShowsTheBlockAheadWithoutMoving) {
+    const std::string bytes = Pattern(3 * 4096 + 100);
+    Open(bytes);
+    const unsigned char* p = nullptr;
+    for (std::uint64_t nAt : {0u, 1u, 4095u, 4096u, 12287u, 12288u, 12387u}) {
+        m_file.Seek(static_cast<std::int64_t>(nAt), CFile::begin);
+        const std::size_t n = m_file.Peek(p);
+        EXPECT_EQ(n, std::min<std::uint64_t>(4096 - nAt % 4096, bytes.size() - nAt)) << nAt;
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(p), n), bytes.substr(nAt, n)) << nAt;
+        EXPECT_EQ(m_file.GetPosition(), nAt);
+    }
+    m_file.Seek(static_cast<std::int64_t>(bytes.size()), CFile::begin);
+    EXPECT_EQ(m_file.Peek(p), 0u);
+    m_file.Seek(1 << 20, CFile::begin);
+    EXPECT_EQ(m_file.Peek(p), 0u);
+    m_file.Close();
+    EXPECT_THROW(m_file.Peek(p), CFileException);
+}
+
 } // namespace
