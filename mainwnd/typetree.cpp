@@ -3,6 +3,8 @@
 #include "data/databasefiles.h"
 #include "data/treeentry.h"
 
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 CTypeTree::CTypeTree(CTreeCtrl& ctlTree, CDatabaseFiles& app, const std::int32_t* pFirstItem)
@@ -31,6 +33,13 @@ void CTypeTree::BuildTree(std::int32_t nParent, HTREEITEM hParent) {
     };
     std::vector<Level> levels{{nParent, hParent, TVI_ROOT}};
     CTreeEntry entry(&m_app);
+    // Room for every record left and every caption at once, within the
+    // bounds: growing by doubling touched twice the memory the tree keeps.
+    const std::int64_t nRecordsLeft =
+        std::max<std::int64_t>(0, fileTree.GetRecordCount() - fileTree.m_nCursor);
+    const std::uint64_t nPool = m_app.m_fileStrings.IsOpen() ? m_app.m_fileStrings.GetLength() : 0;
+    m_ctlTree.Reserve(static_cast<std::uint32_t>(std::min<std::int64_t>(nRecordsLeft, m_nMaxItems)),
+                      static_cast<std::size_t>(std::min(nPool, m_nMaxCaptionBytes)));
     std::uint64_t nCaptionBytes = 0;
     m_bBoundReached = false;
 
@@ -40,15 +49,16 @@ void CTypeTree::BuildTree(std::int32_t nParent, HTREEITEM hParent) {
             break; // every level would fail its next load in turn
         Level& level = levels.back();
         if (entry.m_rec.parent == level.nParent) {
-            entry.m_strName.clear();
+            // Copied once, from the pool's cache into the tree.
+            std::string_view strName;
             if (entry.m_rec.nameOffset >= 0)
-                m_app.m_fileStrings.ReadString(entry.m_rec.nameOffset, entry.m_strName);
-            nCaptionBytes += entry.m_strName.size();
+                strName = m_app.m_fileStrings.ViewString(entry.m_rec.nameOffset, entry.m_strName);
+            nCaptionBytes += strName.size();
             if (m_ctlTree.GetCount() >= m_nMaxItems || nCaptionBytes > m_nMaxCaptionBytes) {
                 m_bBoundReached = true;
                 break;
             }
-            const HTREEITEM hItem = m_ctlTree.InsertItem(entry.m_strName, level.hParent, TVI_LAST);
+            const HTREEITEM hItem = m_ctlTree.InsertItem(strName, level.hParent, TVI_LAST);
             m_ctlTree.SetItemData(hItem, entry.m_rec.item);
             if (m_pFirstItem && n == *m_pFirstItem)
                 m_hSelectedItem = hItem;
