@@ -35,7 +35,8 @@ bool CFile::Open(const std::string& strFileName, unsigned /*nOpenFlags*/) {
     m_fd = fd;
     m_nPosition = 0;
     DropBlocks();
-    m_data.resize(kBlockCount * kBlockSize);
+    if (!m_data)
+        m_data.reset(new unsigned char[kBlockCount * kBlockSize]);
     return true;
 }
 
@@ -45,8 +46,7 @@ void CFile::Close() {
     m_fd = -1;
     m_nPosition = 0;
     DropBlocks();
-    m_data.clear();
-    m_data.shrink_to_fit();
+    m_data.reset();
 }
 
 void CFile::DropBlocks() {
@@ -118,7 +118,7 @@ int CFile::FindBlock() {
     }
     Block& block = m_blocks[nVictim];
     block = Block{};
-    const std::size_t nFill = PreadFull(m_data.data() + nVictim * kBlockSize, kBlockSize, nStart);
+    const std::size_t nFill = PreadFull(m_data.get() + nVictim * kBlockSize, kBlockSize, nStart);
     if (m_nPosition - nStart >= nFill)
         return -1;
     block.nStart = nStart;
@@ -145,7 +145,7 @@ std::size_t CFile::Peek(const unsigned char*& pData) {
         return 0;
     const Block& block = m_blocks[nSlot];
     const std::size_t nOffset = static_cast<std::size_t>(m_nPosition - block.nStart);
-    pData = m_data.data() + nSlot * kBlockSize + nOffset;
+    pData = m_data.get() + nSlot * kBlockSize + nOffset;
     return block.nFill - nOffset;
 }
 
@@ -170,7 +170,7 @@ std::size_t CFile::Read(void* pBuffer, std::size_t nCount) {
         const Block& block = m_blocks[nSlot];
         const std::size_t nOffset = static_cast<std::size_t>(m_nPosition - block.nStart);
         const std::size_t nTake = std::min(block.nFill - nOffset, nLeft);
-        std::memcpy(pOut + nDone, m_data.data() + nSlot * kBlockSize + nOffset, nTake);
+        std::memcpy(pOut + nDone, m_data.get() + nSlot * kBlockSize + nOffset, nTake);
         nDone += nTake;
         m_nPosition += nTake;
     }

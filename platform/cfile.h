@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -95,5 +96,7 @@ private:
     int m_nLast = -1;              // slot of the last hit: sequential reads look here first
     std::uint64_t m_nClock = 0;
     Block m_blocks[kBlockCount];
-    std::vector<unsigned char> m_data; // kBlockCount * kBlockSize, slot by slot
+    // kBlockCount * kBlockSize, slot by slot; left uninitialised, so that a
+    // file read in a few places touches only the pages of its blocks.
+    std::unique_ptr<unsigned char[]> m_data;
 };
