@@ -11,10 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -84,8 +86,24 @@ int BuildOnce(const std::string& strDir) {
 }
 
 std::string ReadWhole(const std::string& strPath) {
-    std::ifstream in(strPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string bytes;
+    const int fd = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return bytes;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) {
+        bytes.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t nDone = 0;
+        while (nDone < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + nDone, bytes.size() - nDone);
+            if (n <= 0)
+                break;
+            nDone += static_cast<std::size_t>(n);
+        }
+        bytes.resize(nDone);
+    }
+    ::close(fd);
+    return bytes;
 }
 
 // Its floor: the same bytes of Tree.dat and Strings.dat read whole, every

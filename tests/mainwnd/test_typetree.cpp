@@ -218,4 +218,34 @@ TEST_F(TypeTreeTest, ManyBatchesBuildAsOneRecordAtATime) {
     }
 }
 
+// Every position the build fills, and none it leaves empty, is found from
+// the records alone with the same item data: nested levels, a record out of
+// order, a forward parent, a trailing fragment.
+TEST_F(TypeTreeTest, FindItemDataAgreesWithTheBuild) {
+    const std::vector<std::vector<Record>> shapes = {
+        kWorkedExample,
+        {{-1, -1, "A"}, {0, -1, "B"}, {1, 3, "C"}, {-1, 4, "D"}, {1, 5, "stale"}, {-1, 6, "E"}},
+        {{-1, 1, "A"}, {3, 2, "forward"}, {-1, 3, "B"}},
+        {{0, 1, "not at the top"}, {-1, 2, "A"}},
+        {}};
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        m_ctl.DeleteAllItems();
+        Build(shapes[i], -1, "\x01\x02");
+        CTreeCtrl ctlUntouched;
+        CTypeTree finder(ctlUntouched, m_files, nullptr);
+        for (std::int32_t n = -2; n < 8; ++n) {
+            const HTREEITEM h = m_tree.GetItemAtPosition(n);
+            const std::optional<std::int32_t> nData = finder.FindItemData(n);
+            ASSERT_EQ(nData.has_value(), h != 0) << "shape " << i << ", position " << n;
+            if (nData) {
+                EXPECT_EQ(*nData, m_ctl.GetItemData(h)) << "shape " << i << ", position " << n;
+            }
+        }
+        EXPECT_EQ(ctlUntouched.GetCount(), 0u);
+    }
+    CDatabaseFiles noFiles;
+    CTreeCtrl ctl;
+    EXPECT_FALSE(CTypeTree(ctl, noFiles, nullptr).FindItemData(0));
+}
+
 } // namespace
