@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 CFileException::CFileException(Cause cause, const std::string& strFileName,
@@ -54,6 +55,7 @@ void CFile::DropBlocks() {
         block = Block{};
     m_nLast = -1;
     m_nClock = 0;
+    m_nNextMiss = UINT64_MAX;
 }
 
 void CFile::ThrowClosed(const char* pszOperation) const {
@@ -100,6 +102,7 @@ int CFile::FindBlock() {
     // not at all of them, and sequential blocks spread over the sets.
     const int nFirst = static_cast<int>((nStart / kBlockSize) % kSets) * kWays;
     int nVictim = nFirst;
+    bool bShort = false;
     for (int i = nFirst; i < nFirst + kWays; ++i) {
         Block& block = m_blocks[i];
         if (block.nFill > 0 && block.nStart == nStart) {
@@ -111,21 +114,86 @@ int CFile::FindBlock() {
             // It ended short (the end of the file, then): read it again in
             // place, as the file may have grown since.
             nVictim = i;
+            bShort = true;
             break;
         }
         if (block.nUsed < m_blocks[nVictim].nUsed)
             nVictim = i;
     }
-    Block& block = m_blocks[nVictim];
-    block = Block{};
-    const std::size_t nFill = PreadFull(m_data.get() + nVictim * kBlockSize, kBlockSize, nStart);
-    if (m_nPosition - nStart >= nFill)
+
+    // A miss right behind the previous one is a pass through the file (a
+    // walk over records): the blocks ahead come in the same system call,
+    // each into its own set, until one that is already held.
+    const std::uint64_t nBlock = nStart / kBlockSize;
+    int slots[kReadAhead] = {nVictim};
+    int nAhead = 1;
+    if (!bShort && nBlock == m_nNextMiss) {
+        for (; nAhead < kReadAhead; ++nAhead) {
+            const std::uint64_t nAt = (nBlock + nAhead) * kBlockSize;
+            const int nSet = static_cast<int>((nBlock + nAhead) % kSets) * kWays;
+            int nSlot = nSet;
+            bool bHeld = false;
+            for (int i = nSet; i < nSet + kWays && !bHeld; ++i) {
+                bHeld = m_blocks[i].nFill > 0 && m_blocks[i].nStart == nAt;
+                if (m_blocks[i].nUsed < m_blocks[nSlot].nUsed)
+                    nSlot = i;
+            }
+            if (bHeld)
+                break;
+            slots[nAhead] = nSlot;
+        }
+    }
+    m_nNextMiss = nBlock + static_cast<std::uint64_t>(nAhead);
+    iovec parts[kReadAhead];
+    for (int j = 0; j < nAhead; ++j) {
+        m_blocks[slots[j]] = Block{};
+        parts[j].iov_base = m_data.get() + slots[j] * kBlockSize;
+        parts[j].iov_len = kBlockSize;
+    }
+    const std::size_t nRead = PreadvFull(parts, nAhead, nStart);
+    // The block asked for last, so that it is the most recently used.
+    for (int j = nAhead - 1; j >= 0; --j) {
+        const std::size_t nBefore = static_cast<std::size_t>(j) * kBlockSize;
+        const std::size_t nFill = nRead > nBefore ? std::min(nRead - nBefore, kBlockSize) : 0;
+        if (nFill == 0)
+            continue;
+        Block& block = m_blocks[slots[j]];
+        block.nStart = nStart + nBefore;
+        block.nFill = nFill;
+        block.nUsed = ++m_nClock;
+    }
+    if (m_nPosition - nStart >= std::min(nRead, kBlockSize))
         return -1;
-    block.nStart = nStart;
-    block.nFill = nFill;
-    block.nUsed = ++m_nClock;
     m_nLast = nVictim;
     return nVictim;
+}
+
+std::size_t CFile::PreadvFull(iovec* pParts, int nParts, std::uint64_t nAt) {
+    std::size_t nDone = 0;
+    // Only a read cut short by a signal or by the end of the file returns
+    // less than asked; the first is resumed where it stopped, part by part.
+    while (nParts > 0) {
+        const ssize_t n = ::preadv(m_fd, pParts, nParts, static_cast<off_t>(nAt + nDone));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw CFileException(CFileException::readError, m_strFileName,
+                                 "read error in " + m_strFileName + ": " + std::strerror(errno));
+        if (n == 0)
+            break;
+        nDone += static_cast<std::size_t>(n);
+        auto nLeft = static_cast<std::size_t>(n);
+        while (nParts > 0 && nLeft >= pParts->iov_len) {
+            nLeft -= pParts->iov_len;
+            ++pParts;
+            --nParts;
+        }
+        if (nParts > 0) {
+            pParts->iov_base = static_cast<unsigned char*>(pParts->iov_base) + nLeft;
+            pParts->iov_len -= nLeft;
+        }
+    }
+    return nDone;
 }
 
 int CFile::HoldingBlock() {

@@ -70,6 +70,8 @@ private:
     }
     [[noreturn]] void ThrowClosed(const char* pszOperation) const;
     std::size_t PreadFull(unsigned char* pOut, std::size_t nCount, std::uint64_t nAt);
+    // The same into consecutive parts (which it uses up as it goes).
+    std::size_t PreadvFull(struct iovec* pParts, int nParts, std::uint64_t nAt);
     // The slot holding the byte at m_nPosition, read in when needed; -1 at
     // the end of the file.
     int FindBlock();
@@ -84,6 +86,10 @@ private:
     static constexpr int kWays = 4;
     static constexpr int kSets = 8;
     static constexpr int kBlockCount = kWays * kSets;
+    // Blocks read at once on a second miss in a row: a walk through a file
+    // costs one system call per 32 KiB, and it takes one way of each set,
+    // never a whole set.
+    static constexpr int kReadAhead = kSets;
     // A read at least this long that misses the cache goes straight to the
     // caller's buffer: one system call, no copy twice, no eviction of
     // everything else.
@@ -95,6 +101,7 @@ private:
     std::uint64_t m_nPosition = 0; // logical position
     int m_nLast = -1;              // slot of the last hit: sequential reads look here first
     std::uint64_t m_nClock = 0;
+    std::uint64_t m_nNextMiss = UINT64_MAX; // the block behind the last read in
     Block m_blocks[kBlockCount];
     // kBlockCount * kBlockSize, slot by slot; left uninitialised, so that a
     // file read in a few places touches only the pages of its blocks.
