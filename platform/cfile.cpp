@@ -64,7 +64,7 @@ void CFile::ThrowClosed(const char* pszOperation) const {
                          std::string(pszOperation) + " on a file that is not open: " + strName);
 }
 
-std::uint64_t CFile::Seek(std::int64_t lOffset, SeekPosition nFrom) {
+std::uint64_t CFile::SeekAny(std::int64_t lOffset, SeekPosition nFrom) {
     ThrowIfClosed("seek");
     std::int64_t nBase = 0;
     if (nFrom == current)
@@ -196,19 +196,8 @@ std::size_t CFile::PreadvFull(iovec* pParts, int nParts, std::uint64_t nAt) {
     return nDone;
 }
 
-int CFile::HoldingBlock() {
-    if (m_nLast >= 0) {
-        const Block& block = m_blocks[m_nLast];
-        if (block.nFill > 0 && m_nPosition >= block.nStart &&
-            m_nPosition - block.nStart < block.nFill)
-            return m_nLast;
-    }
-    return FindBlock();
-}
-
-std::size_t CFile::Peek(const unsigned char*& pData) {
-    ThrowIfClosed("read");
-    const int nSlot = HoldingBlock();
+std::size_t CFile::PeekMiss(const unsigned char*& pData) {
+    const int nSlot = FindBlock();
     if (nSlot < 0)
         return 0;
     const Block& block = m_blocks[nSlot];

@@ -46,13 +46,32 @@ public:
 
     // Seeking past the end succeeds; a negative result position or a closed
     // file raises CFileException.
-    std::uint64_t Seek(std::int64_t lOffset, SeekPosition nFrom);
+    std::uint64_t Seek(std::int64_t lOffset, SeekPosition nFrom) {
+        // Inline for the common case: every record and string read seeks.
+        if (nFrom == begin && lOffset >= 0 && m_fd >= 0)
+            return m_nPosition = static_cast<std::uint64_t>(lOffset);
+        return SeekAny(lOffset, nFrom);
+    }
     // Returns the number of bytes read; 0 at the end of the file.
     std::size_t Read(void* pBuffer, std::size_t nCount);
     // The bytes held from the position on, up to the end of their block, read
     // in when needed; 0 at the end of the file. The position stays: a caller
     // that scans in place (a NUL-terminated string) moves it with Seek.
-    std::size_t Peek(const unsigned char*& pData);
+    std::size_t Peek(const unsigned char*& pData) {
+        ThrowIfClosed("read");
+        // Inline when the last block holds the position: the tree build
+        // peeks once per caption, nearly always there.
+        if (m_nLast >= 0) {
+            const Block& block = m_blocks[m_nLast];
+            if (block.nFill > 0 && m_nPosition >= block.nStart &&
+                m_nPosition - block.nStart < block.nFill) {
+                const auto nOffset = static_cast<std::size_t>(m_nPosition - block.nStart);
+                pData = m_data.get() + m_nLast * kBlockSize + nOffset;
+                return block.nFill - nOffset;
+            }
+        }
+        return PeekMiss(pData);
+    }
     std::uint64_t GetLength() const;
     std::uint64_t GetPosition() const;
 
@@ -63,6 +82,8 @@ private:
         std::uint64_t nUsed = 0;  // m_nClock when last looked up, for least recently used
     };
 
+    std::uint64_t SeekAny(std::int64_t lOffset, SeekPosition nFrom);
+    std::size_t PeekMiss(const unsigned char*& pData);
     // Inline: every record and string read passes here.
     void ThrowIfClosed(const char* pszOperation) const {
         if (m_fd < 0)
@@ -75,8 +96,6 @@ private:
     // The slot holding the byte at m_nPosition, read in when needed; -1 at
     // the end of the file.
     int FindBlock();
-    // The slot of the last hit when it holds m_nPosition, else FindBlock().
-    int HoldingBlock();
     void DropBlocks();
 
     static constexpr std::size_t kBlockSize = 4096; // the page size: one pread fetches a page
