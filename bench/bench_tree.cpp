@@ -1,15 +1,22 @@
 // Tree build over large Tree.dat files: one forward pass, one string read per
 // item. Reports items per second and the store's bytes per item.
+// --build=DIR builds the tree of DIR once and --walk=DIR reads and walks the
+// same bytes once, each as a fresh process for bench/run to time.
 #include "data/databasefiles.h"
 #include "data/le.h"
 #include "mainwnd/typetree.h"
 #include "platform/treectrl.h"
 
 #include <benchmark/benchmark.h>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -66,6 +73,65 @@ void BM_BuildTree(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildTree)->Arg(100000)->Arg(2000000)->Unit(benchmark::kMillisecond);
 
+// A fresh process's part, timed from outside by bench/run: the tree of DIR
+// built once.
+int BuildOnce(const std::string& strDir) {
+    CDatabaseFiles files;
+    files.Open(strDir);
+    CTreeCtrl ctl;
+    CTypeTree tree(ctl, files, nullptr);
+    tree.Build();
+    std::printf("%u items\n", ctl.GetCount());
+    return 0;
+}
+
+std::string ReadWhole(const std::string& strPath) {
+    std::string bytes;
+    const int fd = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return bytes;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) {
+        bytes.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t nDone = 0;
+        while (nDone < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + nDone, bytes.size() - nDone);
+            if (n <= 0)
+                break;
+            nDone += static_cast<std::size_t>(n);
+        }
+        bytes.resize(nDone);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// Its floor: the same bytes of Tree.dat and Strings.dat read whole, every
+// record decoded and its caption's length found.
+int WalkOnce(const std::string& strDir) {
+    const std::string tree = ReadWhole(strDir + "/Tree.dat");
+    const std::string pool = ReadWhole(strDir + "/Strings.dat");
+    std::size_t nItems = 0, nBytes = 0;
+    for (std::size_t i = 0; i + 12 <= tree.size(); i += 12) {
+        const auto* p = reinterpret_cast<const unsigned char*>(tree.data() + i);
+        nItems += le::GetInt32(p) >= -1;
+        const std::int32_t nName = le::GetInt32(p + 8);
+        if (nName >= 0 && static_cast<std::size_t>(nName) < pool.size())
+            nBytes += std::strlen(pool.data() + nName); // the pool ends with a NUL
+    }
+    std::printf("%zu items, %zu caption bytes\n", nItems, nBytes);
+    return 0;
+}
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strncmp(argv[1], "--build=", 8) == 0)
+        return BuildOnce(argv[1] + 8);
+    if (argc == 2 && std::strncmp(argv[1], "--walk=", 7) == 0)
+        return WalkOnce(argv[1] + 7);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -93,7 +93,7 @@ bool CAircraftText::Load(std::int32_t nRecord) {
         const SlotSource& src = kSlots[i];
         switch (src.rule) {
         case Rule::string:
-            m_texts[i] = valuerules::String(m_pApp->m_fileStrings, m_record.*src.pInt);
+            valuerules::String(m_pApp->m_fileStrings, m_record.*src.pInt, m_texts[i]);
             break;
         case Rule::count:
             m_texts[i] = valuerules::Count(m_record.*src.pInt);
@@ -113,12 +113,15 @@ bool CAircraftText::LoadNames(std::int32_t nRecord) {
     unsigned char bytes[AircraftRecord::kSize];
     const bool bRead = m_pApp->m_fileAircraft.ReadRecord(nRecord, bytes);
     m_record = bRead ? AircraftRecord::FromBytes(bytes) : AircraftRecord{};
-    for (std::string& s : m_texts)
-        s.clear();
-    if (!bRead)
+    for (int i = kNameSlotCount; i < kSlotCount; ++i)
+        m_texts[i].clear();
+    if (!bRead) {
+        for (int i = 0; i < kNameSlotCount; ++i)
+            m_texts[i].clear();
         return false;
+    }
     for (int i = 0; i < kNameSlotCount; ++i)
-        m_texts[i] = valuerules::String(m_pApp->m_fileStrings, m_record.*kSlots[i].pInt);
+        valuerules::String(m_pApp->m_fileStrings, m_record.*kSlots[i].pInt, m_texts[i]);
     return true;
 }
 

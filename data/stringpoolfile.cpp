@@ -9,21 +9,39 @@ bool CStringPoolFile::ReadString(std::int32_t nOffset, std::string& s) {
                              GetFilePath() + ": missing or cannot be read");
     Seek(nOffset, CFile::begin);
     s.clear();
-    // Chunked rather than byte by byte: nobody relies on the position this
-    // leaves behind, and the buffer makes either way cheap.
-    char chunk[256];
+    // Scanned where the cache holds it: only the string's own bytes are
+    // copied, once.
+    const unsigned char* p = nullptr;
     while (s.size() < kMaxStringBytes) {
-        const std::size_t n = Read(chunk, std::min(sizeof chunk, kMaxStringBytes - s.size()));
-        if (n == 0)
+        const std::size_t nHeld = Peek(p);
+        if (nHeld == 0)
             return true;
-        const void* pNul = std::memchr(chunk, '\0', n);
+        const std::size_t n = std::min(nHeld, kMaxStringBytes - s.size());
+        const void* pNul = std::memchr(p, '\0', n);
         if (pNul) {
-            s.append(chunk, static_cast<std::size_t>(static_cast<const char*>(pNul) - chunk));
+            s.append(reinterpret_cast<const char*>(p),
+                     static_cast<std::size_t>(static_cast<const unsigned char*>(pNul) - p));
             return true;
         }
-        s.append(chunk, n);
+        s.append(reinterpret_cast<const char*>(p), n);
+        Seek(static_cast<std::int64_t>(n), CFile::current);
     }
     // Exactly at the bound: a NUL right behind still makes the string whole.
     char ch = 1;
     return Read(&ch, 1) == 0 || ch == '\0';
+}
+
+std::string_view CStringPoolFile::ViewString(std::int32_t nOffset, std::string& strSpill) {
+    if (!IsOpen())
+        throw CFileException(CFileException::fileNotOpen, GetFilePath(),
+                             GetFilePath() + ": missing or cannot be read");
+    Seek(nOffset, CFile::begin);
+    const unsigned char* p = nullptr;
+    const std::size_t nHeld = std::min(Peek(p), kMaxStringBytes);
+    if (nHeld > 0)
+        if (const void* pNul = std::memchr(p, '\0', nHeld))
+            return {reinterpret_cast<const char*>(p),
+                    static_cast<std::size_t>(static_cast<const unsigned char*>(pNul) - p)};
+    ReadString(nOffset, strSpill);
+    return strSpill;
 }

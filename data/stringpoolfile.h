@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // "Strings.dat": NUL-terminated cp1251 strings referred to by byte offset.
 class CStringPoolFile : public CFile {
@@ -19,4 +20,9 @@ public:
     // or past the end. Returns false when the string was cut at that bound.
     // A negative offset, or a pool that is not open, raises CFileException.
     bool ReadString(std::int32_t nOffset, std::string& s);
+    // The same string as a view: into the file's block cache when it ends
+    // within the block it starts in (nearly always), else into strSpill
+    // filled by ReadString. Valid until the next read of this file. Saves the
+    // copy where the caller only looks at the bytes or copies them once.
+    std::string_view ViewString(std::int32_t nOffset, std::string& strSpill);
 };

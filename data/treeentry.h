@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CDatabaseFiles;
 
@@ -13,9 +14,19 @@ public:
     explicit CTreeEntry(CDatabaseFiles* pApp) : m_pApp(pApp) {}
 
     // Reads record n of the tree file into m_rec; true only for a whole record.
+    // Records come in batches of kBatchRecords read at once: the build asks
+    // for them in order, and one read per 12 bytes cost more than the tree.
     bool Load(std::int32_t nRecord);
+
+    // 48 KiB: a dozen pages per read, little enough to keep beside the tree.
+    static constexpr std::int32_t kBatchRecords = 4096;
 
     TreeRecord m_rec{};
     std::string m_strName;
     CDatabaseFiles* m_pApp;
+
+private:
+    std::vector<unsigned char> m_batch; // whole records from m_nBatchFirst on
+    std::int32_t m_nBatchFirst = 0;
+    std::int32_t m_nBatchCount = 0;
 };

@@ -37,9 +37,16 @@ std::string Real(float v, RealFormat format) {
 
 std::string String(CStringPoolFile& filePool, std::int32_t nOffset) {
     std::string s;
+    String(filePool, nOffset, s);
+    return s;
+}
+
+void String(CStringPoolFile& filePool, std::int32_t nOffset, std::string& s) {
+    s.clear();
     if (nOffset >= 0)
         filePool.ReadString(nOffset, s);
-    return s.empty() ? "-" : s;
+    if (s.empty())
+        s = "-";
 }
 
 } // namespace valuerules

@@ -18,5 +18,7 @@ std::string Year(std::int32_t v);
 std::string Real(float v, RealFormat format);
 // A negative reference names no string: shown as "-", without touching the file.
 std::string String(CStringPoolFile& filePool, std::int32_t nOffset);
+// The same into s, whose buffer is reused: the search reads five per type.
+void String(CStringPoolFile& filePool, std::int32_t nOffset, std::string& s);
 
 } // namespace valuerules

@@ -3,6 +3,9 @@
 #include "data/databasefiles.h"
 #include "data/treeentry.h"
 
+#include <algorithm>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 CTypeTree::CTypeTree(CTreeCtrl& ctlTree, CDatabaseFiles& app, const std::int32_t* pFirstItem)
@@ -19,11 +22,13 @@ void CTypeTree::Build() {
 // its parent item, the last item it inserted). The cursor moves exactly as the
 // recursive form moves it: forward for every load, one step back for every
 // record handed back to a shallower level or passed down to a new one.
-void CTypeTree::BuildTree(std::int32_t nParent, HTREEITEM hParent) {
+// insert(n, record, caption, parent item) places record n and returns its
+// item, or nullopt to end the walk there; nCount items are in the tree
+// before it.
+template <class FInsert>
+void CTypeTree::Walk(std::int32_t nParent, HTREEITEM hParent, std::uint32_t nCount,
+                     FInsert insert) {
     CRecordFile& fileTree = m_app.m_fileTree;
-    if (!fileTree.IsOpen())
-        return;
-
     struct Level {
         std::int32_t nParent;
         HTREEITEM hParent;
@@ -40,19 +45,20 @@ void CTypeTree::BuildTree(std::int32_t nParent, HTREEITEM hParent) {
             break; // every level would fail its next load in turn
         Level& level = levels.back();
         if (entry.m_rec.parent == level.nParent) {
-            entry.m_strName.clear();
+            // Viewed in the pool's cache: copied once, or not at all.
+            std::string_view strName;
             if (entry.m_rec.nameOffset >= 0)
-                m_app.m_fileStrings.ReadString(entry.m_rec.nameOffset, entry.m_strName);
-            nCaptionBytes += entry.m_strName.size();
-            if (m_ctlTree.GetCount() >= m_nMaxItems || nCaptionBytes > m_nMaxCaptionBytes) {
+                strName = m_app.m_fileStrings.ViewString(entry.m_rec.nameOffset, entry.m_strName);
+            nCaptionBytes += strName.size();
+            if (nCount >= m_nMaxItems || nCaptionBytes > m_nMaxCaptionBytes) {
                 m_bBoundReached = true;
                 break;
             }
-            const HTREEITEM hItem = m_ctlTree.InsertItem(entry.m_strName, level.hParent, TVI_LAST);
-            m_ctlTree.SetItemData(hItem, entry.m_rec.item);
-            if (m_pFirstItem && n == *m_pFirstItem)
-                m_hSelectedItem = hItem;
-            level.hLast = hItem;
+            const std::optional<HTREEITEM> hItem = insert(n, entry.m_rec, strName, level.hParent);
+            if (!hItem)
+                break;
+            ++nCount;
+            level.hLast = *hItem;
             continue;
         }
         --fileTree.m_nCursor; // hand the record back
@@ -64,6 +70,48 @@ void CTypeTree::BuildTree(std::int32_t nParent, HTREEITEM hParent) {
             levels.pop_back();
         }
     }
+}
+
+void CTypeTree::BuildTree(std::int32_t nParent, HTREEITEM hParent) {
+    CRecordFile& fileTree = m_app.m_fileTree;
+    if (!fileTree.IsOpen())
+        return;
+    // Room for every record left and every caption at once, within the
+    // bounds: growing by doubling touched twice the memory the tree keeps.
+    const std::int64_t nRecordsLeft =
+        std::max<std::int64_t>(0, fileTree.GetRecordCount() - fileTree.m_nCursor);
+    const std::uint64_t nPool = m_app.m_fileStrings.IsOpen() ? m_app.m_fileStrings.GetLength() : 0;
+    m_ctlTree.Reserve(static_cast<std::uint32_t>(std::min<std::int64_t>(nRecordsLeft, m_nMaxItems)),
+                      static_cast<std::size_t>(std::min(nPool, m_nMaxCaptionBytes)));
+    Walk(nParent, hParent, m_ctlTree.GetCount(),
+         [this](std::int32_t n, const TreeRecord& rec, std::string_view strName,
+                HTREEITEM hUnder) -> std::optional<HTREEITEM> {
+             const HTREEITEM hItem = m_ctlTree.InsertItem(strName, hUnder, TVI_LAST);
+             m_ctlTree.SetItemData(hItem, rec.item);
+             if (m_pFirstItem && n == *m_pFirstItem)
+                 m_hSelectedItem = hItem;
+             return hItem;
+         });
+}
+
+std::optional<std::int32_t> CTypeTree::FindItemData(std::int32_t nPosition) {
+    CRecordFile& fileTree = m_app.m_fileTree;
+    if (nPosition < 0 || !fileTree.IsOpen())
+        return std::nullopt;
+    fileTree.m_nCursor = 0;
+    std::optional<std::int32_t> nData;
+    // Items stand in record order from the first record on, so the record
+    // number serves as the item (plus one: 0 is no item).
+    Walk(-1, TVI_ROOT, 0,
+         [&](std::int32_t n, const TreeRecord& rec, std::string_view,
+             HTREEITEM) -> std::optional<HTREEITEM> {
+             if (n == nPosition) {
+                 nData = rec.item;
+                 return std::nullopt;
+             }
+             return static_cast<HTREEITEM>(n) + 1;
+         });
+    return nData;
 }
 
 HTREEITEM CTypeTree::GetNextTreeItem(HTREEITEM hItem) const {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 class CDatabaseFiles;
 
@@ -36,6 +37,12 @@ public:
     // m_bBoundReached. A tree file that is not open builds nothing.
     void BuildTree(std::int32_t nParent, HTREEITEM hParent);
 
+    // The item data of the item the whole build would put at nPosition, or
+    // nullopt when there is none: the same walk over the records, up to that
+    // position, without the store. The tree file's cursor moves; m_ctlTree
+    // stays as it is.
+    std::optional<std::int32_t> FindItemData(std::int32_t nPosition);
+
     // Next item in pre-order, whatever is expanded; null after the last one.
     // From null: the first top-level item, so a walk from "nothing selected"
     // covers the whole tree.
@@ -53,4 +60,8 @@ public:
     std::uint32_t m_nMaxItems = kMaxTreeItems; // tests lower the bounds
     std::uint64_t m_nMaxCaptionBytes = kMaxTreeCaptionBytes;
     bool m_bBoundReached = false;
+
+private:
+    template <class FInsert>
+    void Walk(std::int32_t nParent, HTREEITEM hParent, std::uint32_t nCount, FInsert insert);
 };

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 CFileException::CFileException(Cause cause, const std::string& strFileName,
@@ -35,7 +36,8 @@ bool CFile::Open(const std::string& strFileName, unsigned /*nOpenFlags*/) {
     m_fd = fd;
     m_nPosition = 0;
     DropBlocks();
-    m_data.resize(kBlockCount * kBlockSize);
+    if (!m_data)
+        m_data.reset(new unsigned char[kBlockCount * kBlockSize]);
     return true;
 }
 
@@ -45,8 +47,7 @@ void CFile::Close() {
     m_fd = -1;
     m_nPosition = 0;
     DropBlocks();
-    m_data.clear();
-    m_data.shrink_to_fit();
+    m_data.reset();
 }
 
 void CFile::DropBlocks() {
@@ -54,17 +55,16 @@ void CFile::DropBlocks() {
         block = Block{};
     m_nLast = -1;
     m_nClock = 0;
+    m_nNextMiss = UINT64_MAX;
 }
 
-void CFile::ThrowIfClosed(const char* pszOperation) const {
-    if (m_fd < 0) {
-        const std::string strName = m_strFileName.empty() ? "(unnamed)" : m_strFileName;
-        throw CFileException(CFileException::fileNotOpen, m_strFileName,
-                             std::string(pszOperation) + " on a file that is not open: " + strName);
-    }
+void CFile::ThrowClosed(const char* pszOperation) const {
+    const std::string strName = m_strFileName.empty() ? "(unnamed)" : m_strFileName;
+    throw CFileException(CFileException::fileNotOpen, m_strFileName,
+                         std::string(pszOperation) + " on a file that is not open: " + strName);
 }
 
-std::uint64_t CFile::Seek(std::int64_t lOffset, SeekPosition nFrom) {
+std::uint64_t CFile::SeekAny(std::int64_t lOffset, SeekPosition nFrom) {
     ThrowIfClosed("seek");
     std::int64_t nBase = 0;
     if (nFrom == current)
@@ -102,6 +102,7 @@ int CFile::FindBlock() {
     // not at all of them, and sequential blocks spread over the sets.
     const int nFirst = static_cast<int>((nStart / kBlockSize) % kSets) * kWays;
     int nVictim = nFirst;
+    bool bShort = false;
     for (int i = nFirst; i < nFirst + kWays; ++i) {
         Block& block = m_blocks[i];
         if (block.nFill > 0 && block.nStart == nStart) {
@@ -113,21 +114,96 @@ int CFile::FindBlock() {
             // It ended short (the end of the file, then): read it again in
             // place, as the file may have grown since.
             nVictim = i;
+            bShort = true;
             break;
         }
         if (block.nUsed < m_blocks[nVictim].nUsed)
             nVictim = i;
     }
-    Block& block = m_blocks[nVictim];
-    block = Block{};
-    const std::size_t nFill = PreadFull(m_data.data() + nVictim * kBlockSize, kBlockSize, nStart);
-    if (m_nPosition - nStart >= nFill)
+
+    // A miss right behind the previous one is a pass through the file (a
+    // walk over records): the blocks ahead come in the same system call,
+    // each into its own set, until one that is already held.
+    const std::uint64_t nBlock = nStart / kBlockSize;
+    int slots[kReadAhead] = {nVictim};
+    int nAhead = 1;
+    if (!bShort && nBlock == m_nNextMiss) {
+        for (; nAhead < kReadAhead; ++nAhead) {
+            const std::uint64_t nAt = (nBlock + nAhead) * kBlockSize;
+            const int nSet = static_cast<int>((nBlock + nAhead) % kSets) * kWays;
+            int nSlot = nSet;
+            bool bHeld = false;
+            for (int i = nSet; i < nSet + kWays && !bHeld; ++i) {
+                bHeld = m_blocks[i].nFill > 0 && m_blocks[i].nStart == nAt;
+                if (m_blocks[i].nUsed < m_blocks[nSlot].nUsed)
+                    nSlot = i;
+            }
+            if (bHeld)
+                break;
+            slots[nAhead] = nSlot;
+        }
+    }
+    m_nNextMiss = nBlock + static_cast<std::uint64_t>(nAhead);
+    iovec parts[kReadAhead];
+    for (int j = 0; j < nAhead; ++j) {
+        m_blocks[slots[j]] = Block{};
+        parts[j].iov_base = m_data.get() + slots[j] * kBlockSize;
+        parts[j].iov_len = kBlockSize;
+    }
+    const std::size_t nRead = PreadvFull(parts, nAhead, nStart);
+    // The block asked for last, so that it is the most recently used.
+    for (int j = nAhead - 1; j >= 0; --j) {
+        const std::size_t nBefore = static_cast<std::size_t>(j) * kBlockSize;
+        const std::size_t nFill = nRead > nBefore ? std::min(nRead - nBefore, kBlockSize) : 0;
+        if (nFill == 0)
+            continue;
+        Block& block = m_blocks[slots[j]];
+        block.nStart = nStart + nBefore;
+        block.nFill = nFill;
+        block.nUsed = ++m_nClock;
+    }
+    if (m_nPosition - nStart >= std::min(nRead, kBlockSize))
         return -1;
-    block.nStart = nStart;
-    block.nFill = nFill;
-    block.nUsed = ++m_nClock;
     m_nLast = nVictim;
     return nVictim;
+}
+
+std::size_t CFile::PreadvFull(iovec* pParts, int nParts, std::uint64_t nAt) {
+    std::size_t nDone = 0;
+    // Only a read cut short by a signal or by the end of the file returns
+    // less than asked; the first is resumed where it stopped, part by part.
+    while (nParts > 0) {
+        const ssize_t n = ::preadv(m_fd, pParts, nParts, static_cast<off_t>(nAt + nDone));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw CFileException(CFileException::readError, m_strFileName,
+                                 "read error in " + m_strFileName + ": " + std::strerror(errno));
+        if (n == 0)
+            break;
+        nDone += static_cast<std::size_t>(n);
+        auto nLeft = static_cast<std::size_t>(n);
+        while (nParts > 0 && nLeft >= pParts->iov_len) {
+            nLeft -= pParts->iov_len;
+            ++pParts;
+            --nParts;
+        }
+        if (nParts > 0) {
+            pParts->iov_base = static_cast<unsigned char*>(pParts->iov_base) + nLeft;
+            pParts->iov_len -= nLeft;
+        }
+    }
+    return nDone;
+}
+
+std::size_t CFile::PeekMiss(const unsigned char*& pData) {
+    const int nSlot = FindBlock();
+    if (nSlot < 0)
+        return 0;
+    const Block& block = m_blocks[nSlot];
+    const std::size_t nOffset = static_cast<std::size_t>(m_nPosition - block.nStart);
+    pData = m_data.get() + nSlot * kBlockSize + nOffset;
+    return block.nFill - nOffset;
 }
 
 std::size_t CFile::Read(void* pBuffer, std::size_t nCount) {
@@ -136,25 +212,22 @@ std::size_t CFile::Read(void* pBuffer, std::size_t nCount) {
     std::size_t nDone = 0;
     while (nDone < nCount) {
         const std::size_t nLeft = nCount - nDone;
-        int nSlot = m_nLast;
-        const Block* pLast = nSlot >= 0 ? &m_blocks[nSlot] : nullptr;
+        const Block* pLast = m_nLast >= 0 ? &m_blocks[m_nLast] : nullptr;
         const bool bHit = pLast && pLast->nFill > 0 && m_nPosition >= pLast->nStart &&
                           m_nPosition - pLast->nStart < pLast->nFill;
-        if (!bHit) {
-            if (nLeft >= kDirectRead && m_nPosition % kBlockSize == 0) {
-                const std::size_t n = PreadFull(pOut + nDone, nLeft, m_nPosition);
-                nDone += n;
-                m_nPosition += n;
-                break;
-            }
-            nSlot = FindBlock();
-            if (nSlot < 0)
-                break;
+        if (!bHit && nLeft >= kDirectRead && m_nPosition % kBlockSize == 0) {
+            const std::size_t n = PreadFull(pOut + nDone, nLeft, m_nPosition);
+            nDone += n;
+            m_nPosition += n;
+            break;
         }
+        const int nSlot = bHit ? m_nLast : FindBlock();
+        if (nSlot < 0)
+            break;
         const Block& block = m_blocks[nSlot];
         const std::size_t nOffset = static_cast<std::size_t>(m_nPosition - block.nStart);
         const std::size_t nTake = std::min(block.nFill - nOffset, nLeft);
-        std::memcpy(pOut + nDone, m_data.data() + nSlot * kBlockSize + nOffset, nTake);
+        std::memcpy(pOut + nDone, m_data.get() + nSlot * kBlockSize + nOffset, nTake);
         nDone += nTake;
         m_nPosition += nTake;
     }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,9 +46,32 @@ public:
 
     // Seeking past the end succeeds; a negative result position or a closed
     // file raises CFileException.
-    std::uint64_t Seek(std::int64_t lOffset, SeekPosition nFrom);
+    std::uint64_t Seek(std::int64_t lOffset, SeekPosition nFrom) {
+        // Inline for the common case: every record and string read seeks.
+        if (nFrom == begin && lOffset >= 0 && m_fd >= 0)
+            return m_nPosition = static_cast<std::uint64_t>(lOffset);
+        return SeekAny(lOffset, nFrom);
+    }
     // Returns the number of bytes read; 0 at the end of the file.
     std::size_t Read(void* pBuffer, std::size_t nCount);
+    // The bytes held from the position on, up to the end of their block, read
+    // in when needed; 0 at the end of the file. The position stays: a caller
+    // that scans in place (a NUL-terminated string) moves it with Seek.
+    std::size_t Peek(const unsigned char*& pData) {
+        ThrowIfClosed("read");
+        // Inline when the last block holds the position: the tree build
+        // peeks once per caption, nearly always there.
+        if (m_nLast >= 0) {
+            const Block& block = m_blocks[m_nLast];
+            if (block.nFill > 0 && m_nPosition >= block.nStart &&
+                m_nPosition - block.nStart < block.nFill) {
+                const auto nOffset = static_cast<std::size_t>(m_nPosition - block.nStart);
+                pData = m_data.get() + m_nLast * kBlockSize + nOffset;
+                return block.nFill - nOffset;
+            }
+        }
+        return PeekMiss(pData);
+    }
     std::uint64_t GetLength() const;
     std::uint64_t GetPosition() const;
 
@@ -58,8 +82,17 @@ private:
         std::uint64_t nUsed = 0;  // m_nClock when last looked up, for least recently used
     };
 
-    void ThrowIfClosed(const char* pszOperation) const;
+    std::uint64_t SeekAny(std::int64_t lOffset, SeekPosition nFrom);
+    std::size_t PeekMiss(const unsigned char*& pData);
+    // Inline: every record and string read passes here.
+    void ThrowIfClosed(const char* pszOperation) const {
+        if (m_fd < 0)
+            ThrowClosed(pszOperation);
+    }
+    [[noreturn]] void ThrowClosed(const char* pszOperation) const;
     std::size_t PreadFull(unsigned char* pOut, std::size_t nCount, std::uint64_t nAt);
+    // The same into consecutive parts (which it uses up as it goes).
+    std::size_t PreadvFull(struct iovec* pParts, int nParts, std::uint64_t nAt);
     // The slot holding the byte at m_nPosition, read in when needed; -1 at
     // the end of the file.
     int FindBlock();
@@ -72,6 +105,10 @@ private:
     static constexpr int kWays = 4;
     static constexpr int kSets = 8;
     static constexpr int kBlockCount = kWays * kSets;
+    // Blocks read at once on a second miss in a row: a walk through a file
+    // costs one system call per 32 KiB, and it takes one way of each set,
+    // never a whole set.
+    static constexpr int kReadAhead = kSets;
     // A read at least this long that misses the cache goes straight to the
     // caller's buffer: one system call, no copy twice, no eviction of
     // everything else.
@@ -83,6 +120,9 @@ private:
     std::uint64_t m_nPosition = 0; // logical position
     int m_nLast = -1;              // slot of the last hit: sequential reads look here first
     std::uint64_t m_nClock = 0;
+    std::uint64_t m_nNextMiss = UINT64_MAX; // the block behind the last read in
     Block m_blocks[kBlockCount];
-    std::vector<unsigned char> m_data; // kBlockCount * kBlockSize, slot by slot
+    // kBlockCount * kBlockSize, slot by slot; left uninitialised, so that a
+    // file read in a few places touches only the pages of its blocks.
+    std::unique_ptr<unsigned char[]> m_data;
 };

@@ -123,3 +123,9 @@ void CTreeCtrl::DeleteAllItems() {
     m_nRootCount = 0;
     m_hCaret = 0;
 }
+
+void CTreeCtrl::Reserve(std::uint32_t nItems, std::size_t nTextBytes) {
+    m_items.reserve(m_items.size() + nItems);
+    m_expanded.reserve(m_expanded.size() + nItems);
+    m_text.reserve(m_text.size() + nTextBytes);
+}

@@ -52,6 +52,9 @@ public:
     bool IsValid(HTREEITEM hItem) const { return hItem >= 1 && hItem <= m_items.size(); }
 
     void DeleteAllItems();
+    // Room for nItems more items and nTextBytes more caption bytes; only
+    // what is filled is touched.
+    void Reserve(std::uint32_t nItems, std::size_t nTextBytes);
 
     // (old caret, new caret)
     std::function<void(HTREEITEM, HTREEITEM)> m_onSelChanged;

@@ -52,7 +52,16 @@ std::size_t FindFirst(std::string_view strText, std::string_view strPattern) {
             ++k;
         fail[i] = k;
     }
-    for (std::size_t i = 0, k = 0; i < strText.size(); ++i) {
+    const std::size_t n = strText.size();
+    for (std::size_t i = 0, k = 0; i < n; ++i) {
+        if (k == 0) {
+            // Nothing matched yet: only the first character can start a match,
+            // and a plain scan for it is far cheaper than the table walk.
+            while (i < n && static_cast<char>(Upper(strText[i])) != strPattern[0])
+                ++i;
+            if (i == n)
+                break;
+        }
         const auto ch = static_cast<char>(Upper(strText[i]));
         while (k > 0 && ch != strPattern[k])
             k = fail[k - 1];

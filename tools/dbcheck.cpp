@@ -117,20 +117,22 @@ private:
 };
 
 // Without the pool (named once as missing) there is nothing to check against.
-void CheckStringRef(CReport& report, const CLongRuns* pPool, const std::string& strWhere,
-                    const char* pszField, std::int32_t nOffset) {
+// The record's location is formatted only for a finding: most references are
+// sound and a million of them would otherwise each cost a string.
+void CheckStringRef(CReport& report, const CLongRuns* pPool, const char* pszFile,
+                    std::int64_t nRecord, const char* pszField, std::int32_t nOffset) {
     if (!pPool)
         return;
     const std::uint64_t nPoolLength = pPool->Length();
     if (nOffset < 0 || static_cast<std::uint64_t>(nOffset) >= nPoolLength) {
         report.Add("string reference outside the pool",
-                   strWhere + pszField + " " + std::to_string(nOffset) +
+                   Rec(pszFile, nRecord) + pszField + " " + std::to_string(nOffset) +
                        " is outside Strings.dat (" + std::to_string(nPoolLength) + " bytes)");
         return;
     }
     if (pPool->IsCut(static_cast<std::uint64_t>(nOffset)))
-        report.Add("string too long", strWhere + pszField + " " + std::to_string(nOffset) +
-                                          ": the string is longer than " +
+        report.Add("string too long", Rec(pszFile, nRecord) + pszField + " " +
+                                          std::to_string(nOffset) + ": the string is longer than " +
                                           std::to_string(CStringPoolFile::kMaxStringBytes) +
                                           " bytes; the viewer shows only that much of it");
 }
@@ -174,11 +176,11 @@ void CheckTree(CReport& report, CDatabaseFiles& files, const CLongRuns* pPool, b
         if (!files.m_fileTree.ReadRecord(static_cast<std::int32_t>(n), bytes))
             break;
         const TreeRecord rec = TreeRecord::FromBytes(bytes);
-        const std::string strWhere = Rec(CDatabaseFiles::kTreeName, n);
-        CheckStringRef(report, pPool, strWhere, "caption offset", rec.nameOffset);
+        CheckStringRef(report, pPool, CDatabaseFiles::kTreeName, n, "caption offset",
+                       rec.nameOffset);
         if (bTypes && rec.item >= nTypes)
             report.Add("item data past AircraftItems.dat",
-                       strWhere + "item data " + std::to_string(rec.item) +
+                       Rec(CDatabaseFiles::kTreeName, n) + "item data " + std::to_string(rec.item) +
                            " points past AircraftItems.dat (" + std::to_string(nTypes) +
                            " records)");
     }
@@ -187,15 +189,20 @@ void CheckTree(CReport& report, CDatabaseFiles& files, const CLongRuns* pPool, b
 // One picture record at nOffset: a header the viewer can show, a colour table
 // inside the record, a stream that decodes completely and ends exactly where
 // biSizeImage says. Returns the record's length to step on by, 0 when the
-// record cannot be walked past.
+// record cannot be walked past. Picture 0 is the preview.
 std::uint32_t CheckPictureRecord(CReport& report, CFile& file, std::uint64_t nOffset,
-                                 const std::string& strWhat) {
-    const std::string strWhere = std::string(CDatabaseFiles::kPicturesName) + ": " + strWhat +
-                                 " at offset " + std::to_string(nOffset) + ": ";
+                                 std::int64_t nType, std::int32_t nPicture) {
+    const auto where = [&] {
+        return std::string(CDatabaseFiles::kPicturesName) + ": type record " +
+               std::to_string(nType) +
+               (nPicture == 0 ? std::string(", preview")
+                              : ", picture " + std::to_string(nPicture)) +
+               " at offset " + std::to_string(nOffset) + ": ";
+    };
     file.Seek(static_cast<std::int64_t>(nOffset), CFile::begin);
     unsigned char bytes[kPictureHeaderSize];
     if (file.Read(bytes, sizeof bytes) != sizeof bytes) {
-        report.Add("picture header", strWhere + "the file ends inside the header");
+        report.Add("picture header", where() + "the file ends inside the header");
         return 0;
     }
     const BITMAPINFOHEADER hdr = DecodeBitmapInfoHeader(bytes);
@@ -218,7 +225,7 @@ std::uint32_t CheckPictureRecord(CReport& report, CFile& file, std::uint64_t nOf
                  " bytes does not fit in the record's " + std::to_string(hdr.biSizeImage) +
                  " bytes (biSizeImage)";
     if (!strBad.empty()) {
-        report.Add("picture header", strWhere + strBad);
+        report.Add("picture header", where() + strBad);
         return hdr.biSizeImage >= kPictureHeaderSize ? hdr.biSizeImage : 0;
     }
     file.Seek(static_cast<std::int64_t>(nOffset), CFile::begin);
@@ -226,7 +233,7 @@ std::uint32_t CheckPictureRecord(CReport& report, CFile& file, std::uint64_t nOf
     std::size_t nDecoded = 0;
     const std::unique_ptr<CDibSection> pDib = ReadPicture(file, &nResult, &nDecoded);
     if (!pDib) {
-        report.Add("picture header", strWhere + "the picture (" + std::to_string(hdr.biWidth) +
+        report.Add("picture header", where() + "the picture (" + std::to_string(hdr.biWidth) +
                                          " x " + std::to_string(hdr.biHeight) + ", " +
                                          std::to_string(hdr.biBitCount) +
                                          " bits) cannot be made into a bitmap");
@@ -238,15 +245,15 @@ std::uint32_t CheckPictureRecord(CReport& report, CFile& file, std::uint64_t nOf
         pDib->GetStride() * static_cast<std::size_t>(hdr.biHeight - 1) +
         (static_cast<std::size_t>(hdr.biWidth) * hdr.biBitCount + 7) / 8;
     if (nResult != 1)
-        report.Add("picture stream", strWhere + "the compressed stream does not decode");
+        report.Add("picture stream", where() + "the compressed stream does not decode");
     else if (nDecoded < nPixelBytes)
-        report.Add("picture stream",
-                   strWhere + "the stream ends after " + std::to_string(nDecoded) + " of the " +
-                       std::to_string(nPixelBytes) + " bytes of its " +
-                       std::to_string(hdr.biWidth) + " x " + std::to_string(hdr.biHeight) +
-                       " pixels; the viewer shows colour 0 for the rest");
+        report.Add("picture stream", where() + "the stream ends after " + std::to_string(nDecoded) +
+                                         " of the " + std::to_string(nPixelBytes) +
+                                         " bytes of its " + std::to_string(hdr.biWidth) + " x " +
+                                         std::to_string(hdr.biHeight) +
+                                         " pixels; the viewer shows colour 0 for the rest");
     else if (file.GetPosition() != nEnd)
-        report.Add("picture stream", strWhere + "the stream ends at offset " +
+        report.Add("picture stream", where() + "the stream ends at offset " +
                                          std::to_string(file.GetPosition()) +
                                          ", not at the record's end " + std::to_string(nEnd));
     return hdr.biSizeImage;
@@ -274,7 +281,6 @@ PreviewStarts CollectPreviews(CDatabaseFiles& files, std::int64_t nTypes) {
 std::int64_t CheckPictures(CReport& report, CDatabaseFiles& files, const PreviewStarts& starts,
                            std::int64_t n, const AircraftRecord& rec) {
     CFile& file = files.m_filePictures;
-    const std::string strType = "type record " + std::to_string(n);
     const std::uint64_t nLength = file.GetLength();
     std::uint64_t nOffset = static_cast<std::uint32_t>(rec.previewOffset);
     if (nOffset >= nLength) {
@@ -294,7 +300,7 @@ std::int64_t CheckPictures(CReport& report, CDatabaseFiles& files, const Preview
                                         std::to_string(DecodeBitmapInfoHeader(bytes).biBitCount) +
                                         " bits per pixel; the viewer draws only " +
                                         std::to_string(kPreviewBitCount));
-    std::uint32_t nStep = CheckPictureRecord(report, file, nOffset, strType + ", preview");
+    std::uint32_t nStep = CheckPictureRecord(report, file, nOffset, n, 0);
     for (std::int32_t k = 1; k <= rec.pictureCount && nStep != 0; ++k) {
         nOffset += nStep;
         if (nOffset >= nLength) {
@@ -316,8 +322,7 @@ std::int64_t CheckPictures(CReport& report, CDatabaseFiles& files, const Preview
             return nFound;
         }
         ++nFound;
-        nStep =
-            CheckPictureRecord(report, file, nOffset, strType + ", picture " + std::to_string(k));
+        nStep = CheckPictureRecord(report, file, nOffset, n, k);
     }
     return nFound;
 }
@@ -333,32 +338,32 @@ void CheckTypes(CReport& report, CDatabaseFiles& files, const CLongRuns* pPool,
         if (!files.m_fileAircraft.ReadRecord(static_cast<std::int32_t>(n), bytes))
             break;
         const AircraftRecord rec = AircraftRecord::FromBytes(bytes);
-        const std::string strWhere = Rec(CDatabaseFiles::kAircraftName, n);
         const std::pair<const char*, std::int32_t> refs[] = {
             {"firm", rec.firm},   {"country", rec.country}, {"text", rec.text},
             {"model", rec.model}, {"name", rec.name},       {"type", rec.type}};
         for (const auto& [pszField, nOffset] : refs)
-            CheckStringRef(report, pPool, strWhere, pszField, nOffset);
+            CheckStringRef(report, pPool, CDatabaseFiles::kAircraftName, n, pszField, nOffset);
+        const auto where = [n] { return Rec(CDatabaseFiles::kAircraftName, n); };
 
         if (rec.stripCount < 0)
-            report.Add("negative strip count", strWhere + "strip row count " +
+            report.Add("negative strip count", where() + "strip row count " +
                                                    std::to_string(rec.stripCount) + " is negative");
         else if (bStrips && rec.stripCount > 0 &&
                  (rec.firstStrip < 0 || std::int64_t{rec.firstStrip} + rec.stripCount > nStripRows))
             report.Add("strip rows outside FlightStrips.dat",
-                       strWhere + "strip rows " + std::to_string(rec.firstStrip) + " to " +
+                       where() + "strip rows " + std::to_string(rec.firstStrip) + " to " +
                            std::to_string(std::int64_t{rec.firstStrip} + rec.stripCount - 1) +
                            " lie outside FlightStrips.dat (" + std::to_string(nStripRows) +
                            " rows)");
         if (rec.stripCount > kMaxStripRows)
             report.Add("too many strip rows",
-                       strWhere + "strip row count " + std::to_string(rec.stripCount) +
+                       where() + "strip row count " + std::to_string(rec.stripCount) +
                            " is beyond the " + std::to_string(kMaxStripRows) +
                            " rows a table shows; the rest are left out");
 
         if (rec.pictureCount < 0 || rec.previewOffset < 0)
             report.Add("negative picture fields",
-                       strWhere + "picture count " + std::to_string(rec.pictureCount) +
+                       where() + "picture count " + std::to_string(rec.pictureCount) +
                            " and preview offset " + std::to_string(rec.previewOffset) +
                            " must not be negative");
         else if (HasPictures(rec) && files.m_filePictures.IsOpen())

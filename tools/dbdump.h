@@ -1,6 +1,8 @@
 #pragma once
 
 #include <ostream>
+#include <string>
+#include <string_view>
 
 class CDatabaseFiles;
 
@@ -8,3 +10,7 @@ class CDatabaseFiles;
 // its 35 texts as one JSON object (texts in UTF-8). Streamed element by
 // element, so a huge database needs no more memory than its tree.
 void DumpDatabase(CDatabaseFiles& files, std::ostream& out);
+
+// Appends strUtf8 as a JSON string: quotes, backslashes and control
+// characters escaped, everything else (valid UTF-8) as it stands.
+void AppendJsonString(std::string& strOut, std::string_view strUtf8);

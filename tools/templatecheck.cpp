@@ -6,6 +6,7 @@
 #include "platform/cp1251.h"
 #include "platform/richeditctrl.h"
 
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 
@@ -78,7 +79,16 @@ bool ReadTemplate(const std::string& strDir, const char* pszName, CRichEditCtrl&
     // One byte past the viewer's bound tells a template it cuts; the checks
     // below then see the part the viewer shows.
     constexpr std::size_t kMax = CRichEditCtrl::kMaxFileBytes;
-    std::string bytes(kMax + 1, '\0');
+    // Room for the file's own length only; a length that cannot be told falls
+    // back to the bound.
+    std::size_t nRoom = kMax + 1;
+    in.seekg(0, std::ios::end);
+    const std::streamoff nLength = in.tellg();
+    if (nLength >= 0 && static_cast<std::uint64_t>(nLength) < kMax)
+        nRoom = static_cast<std::size_t>(nLength) + 1;
+    in.clear();
+    in.seekg(0, std::ios::beg);
+    std::string bytes(nRoom, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     if (bytes.size() > kMax) {

@@ -5,10 +5,9 @@
 #include "platform/treectrl.h"
 
 std::optional<std::int32_t> ItemDataAtPosition(CDatabaseFiles& files, std::int32_t nPosition) {
+    // A card or a picture series needs one item: the records up to it
+    // decide where it stands, no tree of captions is built.
     CTreeCtrl ctlTree;
-    CTypeTree tree(ctlTree, files, &nPosition);
-    tree.Build();
-    if (!tree.m_hSelectedItem)
-        return std::nullopt;
-    return ctlTree.GetItemData(tree.m_hSelectedItem);
+    CTypeTree tree(ctlTree, files, nullptr);
+    return tree.FindItemData(nPosition);
 }

@@ -108,4 +108,32 @@ TEST(CStringPoolFile, HighBytesAndLongStringsComeBackUnchanged) {
     EXPECT_EQ(s, strLong);
 }
 
+// The view comes from the cache when the string ends in the block it starts
+// in, else from the copy; either way it is what ReadString gives, including
+// strings across block ends, at the end of the file and at the bound.
+TEST(CStringPoolFile, ViewAgreesWithReadEverywhere) {
+    CTempDir dir;
+    std::string pool;
+    for (int i = 0; pool.size() < 3 * 4096; ++i) {
+        pool +=
+            std::string(static_cast<std::size_t>(i * 37 % 300), static_cast<char>('A' + i % 26));
+        pool += '\0';
+    }
+    pool += std::string(CStringPoolFile::kMaxStringBytes + 10, '\xE0'); // cut at the bound
+    pool += '\0';
+    pool += "tail without NUL";
+    dir.WriteFile("s.dat", pool);
+    CStringPoolFile file;
+    ASSERT_TRUE(file.Open(dir.File("s.dat")));
+    std::string strRead, strSpill;
+    for (std::size_t n = 0; n < pool.size() + 2;
+         n += (n < 3 * 4096 || n + 40 > pool.size()) ? 1 : 997) {
+        const auto nOffset = static_cast<std::int32_t>(n);
+        file.ReadString(nOffset, strRead);
+        strSpill = "stale";
+        ASSERT_EQ(file.ViewString(nOffset, strSpill), strRead) << n;
+    }
+    EXPECT_THROW(file.ViewString(-1, strSpill), CFileException);
+}
+
 } // namespace

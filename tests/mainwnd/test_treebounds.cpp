@@ -61,4 +61,31 @@ TEST_F(TreeBounds, ALongStringIsCutForEveryItem) {
                   CStringPoolFile::kMaxStringBytes);
 }
 
+// Finding one position walks the records without the store: it must stop
+// where the build stops, bounds included.
+TEST_F(TreeBounds, FindingAPositionStopsWhereTheBuildStops) {
+    Write(std::string(100, 'c') + '\0');
+    for (const auto& [nMaxItems, nMaxCaptionBytes] :
+         {std::pair{10u, 1000u}, {4u, 1000u}, {10u, 350u}, {10u, 300u}, {0u, 1000u}}) {
+        m_tree.m_nMaxItems = nMaxItems;
+        m_tree.m_nMaxCaptionBytes = nMaxCaptionBytes;
+        m_ctl.DeleteAllItems();
+        m_tree.Build();
+        CTreeCtrl ctlUntouched;
+        CTypeTree finder(ctlUntouched, m_files, nullptr);
+        finder.m_nMaxItems = nMaxItems;
+        finder.m_nMaxCaptionBytes = nMaxCaptionBytes;
+        for (std::int32_t n = -1; n <= 11; ++n) {
+            const HTREEITEM h = m_tree.GetItemAtPosition(n);
+            const std::optional<std::int32_t> nData = finder.FindItemData(n);
+            ASSERT_EQ(nData.has_value(), h != 0)
+                << nMaxItems << " " << nMaxCaptionBytes << " " << n;
+            if (nData) {
+                EXPECT_EQ(*nData, m_ctl.GetItemData(h)) << n;
+            }
+        }
+        EXPECT_EQ(ctlUntouched.GetCount(), 0u);
+    }
+}
+
 } // namespace

@@ -179,4 +179,73 @@ TEST_F(TypeTreeTest, DeepChainBuildsWithoutRecursion) {
     EXPECT_EQ(nDepth, kDepth);
 }
 
+// Records come in batches and captions straight from the pool's blocks: a
+// tree that spans several batches, with levels closing across batch ends,
+// captions straddling block ends and a build that stops at a record out of
+// order far into the file, must come out exactly as record-by-record.
+TEST_F(TypeTreeTest, ManyBatchesBuildAsOneRecordAtATime) {
+    constexpr int kGroups = 900; // each with a group record and 10 types
+    constexpr int kRecords = kGroups * 11;
+    CDbWriter db;
+    std::vector<std::string> captions;
+    std::int32_t nGroup = -1;
+    for (int i = 0; i < kRecords; ++i) {
+        // Lengths from 1 to 97 bytes put caption ends on every block offset.
+        std::string strCaption = std::to_string(i) + std::string(i % 97, 'a' + i % 26);
+        if (i % 11 == 0) {
+            nGroup = i;
+            db.AddTreeNamed(-1, -1, strCaption);
+        } else {
+            db.AddTreeNamed(nGroup, i, strCaption);
+        }
+        captions.push_back(strCaption);
+    }
+    db.AddTreeNamed(5, 1, "stale parent: the build ends here");
+    db.AddTreeNamed(-1, 2, "never read");
+    db.AppendTreeBytes(std::string(5, '\x01'));
+    db.Write(m_dir.Path());
+    m_files.Open(m_dir.Path());
+    m_nFirstItem = kRecords - 1;
+    m_tree.Build();
+    ASSERT_EQ(m_ctl.GetCount(), static_cast<std::uint32_t>(kRecords));
+    EXPECT_EQ(Walk(), captions);
+    EXPECT_EQ(m_tree.GetItemPosition(m_tree.m_hSelectedItem), kRecords - 1);
+    for (int i : {1, 4095, 4096, 4097, kRecords - 1}) {
+        const HTREEITEM h = m_tree.GetItemAtPosition(i);
+        EXPECT_EQ(m_ctl.GetItemData(h), i % 11 == 0 ? -1 : i) << i;
+        EXPECT_EQ(m_ctl.GetParentItem(h), i % 11 == 0 ? 0 : m_tree.GetItemAtPosition(i - i % 11))
+            << i;
+    }
+}
+
+// Every position the build fills, and none it leaves empty, is found from
+// the records alone with the same item data: nested levels, a record out of
+// order, a forward parent, a trailing fragment.
+TEST_F(TypeTreeTest, FindItemDataAgreesWithTheBuild) {
+    const std::vector<std::vector<Record>> shapes = {
+        kWorkedExample,
+        {{-1, -1, "A"}, {0, -1, "B"}, {1, 3, "C"}, {-1, 4, "D"}, {1, 5, "stale"}, {-1, 6, "E"}},
+        {{-1, 1, "A"}, {3, 2, "forward"}, {-1, 3, "B"}},
+        {{0, 1, "not at the top"}, {-1, 2, "A"}},
+        {}};
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        m_ctl.DeleteAllItems();
+        Build(shapes[i], -1, "\x01\x02");
+        CTreeCtrl ctlUntouched;
+        CTypeTree finder(ctlUntouched, m_files, nullptr);
+        for (std::int32_t n = -2; n < 8; ++n) {
+            const HTREEITEM h = m_tree.GetItemAtPosition(n);
+            const std::optional<std::int32_t> nData = finder.FindItemData(n);
+            ASSERT_EQ(nData.has_value(), h != 0) << "shape " << i << ", position " << n;
+            if (nData) {
+                EXPECT_EQ(*nData, m_ctl.GetItemData(h)) << "shape " << i << ", position " << n;
+            }
+        }
+        EXPECT_EQ(ctlUntouched.GetCount(), 0u);
+    }
+    CDatabaseFiles noFiles;
+    CTreeCtrl ctl;
+    EXPECT_FALSE(CTypeTree(ctl, noFiles, nullptr).FindItemData(0));
+}
+
 } // namespace

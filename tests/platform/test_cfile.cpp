@@ -198,4 +198,52 @@ TEST_F(CFileTest, FileThatGrowsOrShrinks) {
     EXPECT_EQ(m_file.GetPosition(), 100000u);
 }
 
+TEST_F(CFileTest, PeekShowsTheBlockAheadWithoutMoving) {
+    const std::string bytes = Pattern(3 * 4096 + 100);
+    Open(bytes);
+    const unsigned char* p = nullptr;
+    for (std::uint64_t nAt : {0u, 1u, 4095u, 4096u, 12287u, 12288u, 12387u}) {
+        m_file.Seek(static_cast<std::int64_t>(nAt), CFile::begin);
+        const std::size_t n = m_file.Peek(p);
+        EXPECT_EQ(n, std::min<std::uint64_t>(4096 - nAt % 4096, bytes.size() - nAt)) << nAt;
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(p), n), bytes.substr(nAt, n)) << nAt;
+        EXPECT_EQ(m_file.GetPosition(), nAt);
+    }
+    m_file.Seek(static_cast<std::int64_t>(bytes.size()), CFile::begin);
+    EXPECT_EQ(m_file.Peek(p), 0u);
+    m_file.Seek(1 << 20, CFile::begin);
+    EXPECT_EQ(m_file.Peek(p), 0u);
+    m_file.Close();
+    EXPECT_THROW(m_file.Peek(p), CFileException);
+}
+
+// Passes through a file (as a walk over records reads it) fetch the blocks
+// ahead in one go; interleaved with reads of one hot place and of a place
+// behind, every byte still comes back right, up to a last block that ends
+// short, and bytes the file gains behind it are seen on the next pass.
+TEST_F(CFileTest, PassesThroughTheFileWithReadsElsewhere) {
+    const std::string data = Pattern(200000);
+    Open(data.substr(0, 150001));
+    std::size_t nLength = 150001;
+    for (int nPass = 0; nPass < 3; ++nPass) {
+        for (std::size_t nAt = static_cast<std::size_t>(nPass) * 7; nAt < nLength + 200;
+             nAt += 156) {
+            for (const std::size_t nPos : {nAt, std::size_t{17}, nAt / 3}) {
+                char buf[156];
+                m_file.Seek(static_cast<std::int64_t>(nPos), CFile::begin);
+                const std::size_t n = m_file.Read(buf, sizeof buf);
+                const std::size_t nExpected =
+                    nPos < nLength ? std::min(sizeof buf, nLength - nPos) : 0;
+                ASSERT_EQ(n, nExpected) << nPass << " " << nPos;
+                ASSERT_EQ(std::string(buf, n), data.substr(std::min(nPos, data.size()), n))
+                    << nPass << " " << nPos;
+            }
+        }
+        if (nPass == 1) {
+            m_dir.WriteFile("f", data); // grows behind its short last block
+            nLength = data.size();
+        }
+    }
+}
+
 } // namespace

@@ -191,6 +191,22 @@ INSTANTIATE_TEST_SUITE_P(
                     BadSource{R"({"tree": [)", "not valid JSON"}));
 
 // Deep nesting in the source must not exhaust the stack either.
+// The dump writes its strings itself; every byte a record can hold must come
+// out as the JSON library writes it, or a reader of the dump sees other text.
+TEST(BuildDump, StringsEscapedAsTheJsonLibraryDoes) {
+    std::string strAll;
+    for (int c = 0; c < 256; ++c)
+        strAll += static_cast<char>(c);
+    std::vector<std::string> cases = {"", cp1251::ToUtf8(strAll), "a\"b\\c/d\x7F"};
+    for (int c = 0; c < 256; ++c)
+        cases.push_back(cp1251::ToUtf8(std::string(1, static_cast<char>(c))) + "x");
+    for (const std::string& strCase : cases) {
+        std::string strOut = "[";
+        AppendJsonString(strOut, strCase);
+        EXPECT_EQ(strOut, "[" + json(strCase).dump()) << strCase;
+    }
+}
+
 TEST(BuildDump, DeeplyNestedSource) {
     constexpr int kDepth = 20000;
     std::string s = R"({"tree": [)";

@@ -75,6 +75,15 @@ TEST_P(CheckFindings, AreReported) {
     EXPECT_NE(strReport.find(GetParam().pszExpected), std::string::npos) << strReport;
 }
 
+// A 40-byte picture header of 8 bits, 1 x 1, and only the fields a test varies.
+std::string PictureHeader(std::int32_t nSize, std::int16_t nPlanes, std::int32_t nSizeImage) {
+    std::string bytes = Int32Bytes(nSize) + Int32Bytes(1) + Int32Bytes(1);
+    bytes += {static_cast<char>(nPlanes), '\0', 8, '\0'};
+    bytes += Int32Bytes(0) + Int32Bytes(nSizeImage);
+    bytes.resize(40, '\0');
+    return bytes;
+}
+
 // A mutation that edits type record n in place.
 std::function<void(CDbWriter&)> EditType(int n, std::function<void(AircraftRecord&)> edit) {
     return [=](CDbWriter& db) {
@@ -118,7 +127,21 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"negative_first_strip", EditType(0, [](AircraftRecord& r) { r.firstStrip = -2; }),
               "strip rows -2 to -1 lie outside"},
         Fault{"negative_pictures", EditType(0, [](AircraftRecord& r) { r.pictureCount = -1; }),
-              "picture count -1"}),
+              "picture count -1"},
+        Fault{"bad_preview",
+              [](CDbWriter& db) {
+                  db.AddPicture(PictureHeader(41, 1, 40));
+                  EditType(1, [](AircraftRecord& r) { r.pictureCount = 1; })(db);
+              },
+              "Pictures.dat: type record 1, preview at offset 0: biSize 41 is not 40"},
+        Fault{"bad_series_picture",
+              [](CDbWriter& db) {
+                  db.AddPicture(PictureHeader(40, 2, 40));
+                  db.AddPicture(PictureHeader(40, 1, 40));
+                  db.AddPicture(PictureHeader(40, 3, 40));
+                  EditType(2, [](AircraftRecord& r) { r.pictureCount = 2; })(db);
+              },
+              "Pictures.dat: type record 2, picture 2 at offset 80: biPlanes 3 is not 1"}),
     [](const testing::TestParamInfo<Fault>& info) { return info.param.pszName; });
 
 TEST(Check, MissingFilesAndBrokenTemplates) {
@@ -164,6 +187,33 @@ TEST(Check, StringsAreTooLongOnlyBeyondTheBound) {
                 << strReport;
         }
     }
+}
+
+// A template is read to its own length; only one past the viewer's bound is
+// a finding, and an empty one is read as empty.
+TEST(Check, TemplateLengthAgainstTheBound) {
+    constexpr std::size_t kBound = 1u << 20;
+    for (const std::size_t nLength : {kBound, kBound + 1, kBound + 5000}) {
+        CheckSummary summary;
+        const std::string strReport =
+            Check(ConsistentDatabase(), &summary, [&](const CTempDir& dir) {
+                std::string strRtf = CardTemplateRtf();
+                strRtf.resize(nLength, ' ');
+                dir.WriteFile("Static texts.rtf", strRtf);
+            });
+        const bool bLonger = nLength > kBound;
+        EXPECT_EQ(summary.nProblems, bLonger ? 1 : 0) << nLength << strReport;
+        EXPECT_EQ(strReport.find("Static texts.rtf: longer than 1048576 bytes") !=
+                      std::string::npos,
+                  bLonger)
+            << strReport;
+    }
+    CheckSummary summary;
+    const std::string strReport = Check(ConsistentDatabase(), &summary, [](const CTempDir& dir) {
+        dir.WriteFile("Static texts add.rtf", "");
+    });
+    EXPECT_NE(strReport.find("Static texts add.rtf: the marker"), std::string::npos) << strReport;
+    EXPECT_EQ(strReport.find("longer than"), std::string::npos) << strReport;
 }
 
 TEST(Check, RepeatedFindingsAreBounded) {
