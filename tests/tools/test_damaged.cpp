@@ -164,9 +164,9 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"template_beyond_bound",
                [](Db& db) {
                    db.types = {AircraftRecord{}};
-                   db.strCard += std::string(1 << 20, ' ');
+                   db.strCard += std::string(256 << 10, ' ');
                },
-               nullptr, "Static texts.rtf: longer than 1048576 bytes", "card", 0, "\"panes\""},
+               nullptr, "Static texts.rtf: longer than 262144 bytes", "card", 0, "\"panes\""},
         Damage{"strings_missing", [](Db& db) { db.types = {AircraftRecord{}}; }, "Strings.dat",
                "Strings.dat: missing", "dump", 2, "Strings.dat: missing or cannot be read"},
         Damage{"strips_missing",
