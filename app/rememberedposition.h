@@ -4,7 +4,9 @@
 
 // The tree position the viewer opens on: the pre-order position of the item
 // selected when the main dialog last closed, -1 for none, kept as "FirstItem"
-// under HKEY_LOCAL_MACHINE\SOFTWARE\KORV\Verlumo. Every failure is silent.
+// under HKEY_LOCAL_MACHINE\SOFTWARE\KORV\Verlumo. A store file that is empty,
+// unreadable or unparsable is said once on stderr, by the read; every other
+// failure is silent.
 
 inline constexpr const char* kPositionKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\KORV\\Verlumo";
 inline constexpr const char* kPositionValue = "FirstItem";

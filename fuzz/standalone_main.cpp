@@ -1,26 +1,51 @@
-// Runs a fuzz target without libFuzzer: over the files named on the command
-// line, or, with none, over deterministic pseudo-random mutations of a small
-// seed, so the normal test run exercises every target on hostile input.
+// Runs a fuzz target without libFuzzer: over the files and the files of the
+// folders named on the command line (the checked-in corpus), then over
+// deterministic pseudo-random mutations of a small seed, so the normal test
+// run exercises every target on hostile input. "--seed FILE" writes the seed.
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <string_view>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize);
 // Each target names a seed input that reaches deep into its reader.
 std::vector<std::uint8_t> FuzzSeed();
 
+namespace {
+
+void RunFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)),
+                                   std::istreambuf_iterator<char>());
+    LLVMFuzzerTestOneInput(data.data(), data.size());
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
-    if (argc > 1) {
-        for (int i = 1; i < argc; ++i) {
-            std::ifstream in(argv[i], std::ios::binary);
-            std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)),
-                                           std::istreambuf_iterator<char>());
-            LLVMFuzzerTestOneInput(data.data(), data.size());
+    if (argc == 3 && std::string_view(argv[1]) == "--seed") {
+        const std::vector<std::uint8_t> seed = FuzzSeed();
+        std::ofstream out(argv[2], std::ios::binary);
+        out.write(reinterpret_cast<const char*>(seed.data()),
+                  static_cast<std::streamsize>(seed.size()));
+        return out ? 0 : 1;
+    }
+    int nFiles = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::filesystem::is_directory(argv[i])) {
+            for (const auto& entry : std::filesystem::directory_iterator(argv[i]))
+                if (entry.is_regular_file()) {
+                    RunFile(entry.path());
+                    ++nFiles;
+                }
+        } else {
+            RunFile(argv[i]);
+            ++nFiles;
         }
-        return 0;
     }
     const std::vector<std::uint8_t> seed = FuzzSeed();
     std::mt19937 rng(20261206);
@@ -51,6 +76,6 @@ int main(int argc, char** argv) {
         }
         LLVMFuzzerTestOneInput(data.data(), data.size());
     }
-    std::printf("%d inputs, no failure\n", nRuns);
+    std::printf("%d files and %d mutated inputs, no failure\n", nFiles, nRuns);
     return 0;
 }

@@ -122,7 +122,11 @@ QPainterPath CamouflagePatches(const QRectF& area, double dPatch, unsigned nSeed
         for (double x = area.left() - dPatch; x < area.right() + dPatch; x += dCell) {
             if (next() < 0.3)
                 continue;
-            const QPointF ptCentre(x + next() * dCell, y + next() * dCell);
+            // One draw per statement: the order of a call's arguments is the
+            // compiler's choice, and the picture must not depend on it.
+            const double dDy = next();
+            const double dDx = next();
+            const QPointF ptCentre(x + dDx * dCell, y + dDy * dCell);
             const double dTurn = next() * std::numbers::pi;
             const double dStretch = 1.3 + next();
             constexpr int kCorners = 9;

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -93,9 +94,14 @@ public:
                 }
         Add(nRunStart, nPos);
         m_nLength = nPos;
+        if (nRunStart < nPos)
+            m_nUnterminated = nRunStart;
     }
 
     std::uint64_t Length() const { return m_nLength; }
+    // Where the pool's last string starts when no NUL ends it: every string
+    // from there runs on to the end of the file.
+    std::optional<std::uint64_t> Unterminated() const { return m_nUnterminated; }
 
     // Whether the string at nOffset (inside the pool) is cut by ReadString.
     bool IsCut(std::uint64_t nOffset) const {
@@ -114,6 +120,7 @@ private:
 
     std::vector<std::pair<std::uint64_t, std::uint64_t>> m_runs; // [start, NUL or end)
     std::uint64_t m_nLength = 0;
+    std::optional<std::uint64_t> m_nUnterminated;
 };
 
 // Without the pool (named once as missing) there is nothing to check against.
@@ -398,6 +405,13 @@ CheckSummary CheckDatabase(const std::string& strDir, std::ostream& out) {
     // checks need the captions, so they wait for a pool.
     const CLongRuns pool(files.m_fileStrings);
     const CLongRuns* pPool = bPool ? &pool : nullptr;
+    // Said once for the pool: the captions and values that point there show
+    // the bytes of whatever follows as their own.
+    if (pPool && pool.Unterminated())
+        report.Add("string without NUL", std::string(CDatabaseFiles::kStringsName) +
+                                             ": no NUL ends the string at " +
+                                             std::to_string(*pool.Unterminated()) +
+                                             "; it runs on to the end of the file");
     if (bTree && bPool)
         CheckTree(report, files, pPool, bTypes, summary.nTypes, summary);
     if (bTypes)

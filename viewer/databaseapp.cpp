@@ -47,6 +47,14 @@ void CDatabaseApp::ReportUnopenedFiles() {
 }
 
 bool CDatabaseApp::InitInstance(const std::vector<std::string>& args) {
+    // Ended by the session or Ctrl+C: closed as Esc closes it, so the
+    // position below is still stored. In place before anything that takes
+    // time: a signal during the start waits in the handler's pipe until the
+    // main dialog's loop runs, or, arriving while a warning box is open,
+    // closes the box and keeps the main dialog from opening at all.
+    CTerminationSignals termination([this] { OnCloseRequest(); });
+    m_bCloseRequested = false;
+
     // One viewer at a time: a second start ends here, before any file or
     // the remembered position is touched.
     CSingleInstance guard;
@@ -66,19 +74,8 @@ bool CDatabaseApp::InitInstance(const std::vector<std::string>& args) {
     {
         CMainDialog dlg(&nFirstItem, nullptr, this);
         m_pMainWnd = &dlg;
-        // Ended by the session or Ctrl+C: closed as Esc closes it, so the
-        // position below is still stored.
-        CTerminationSignals termination([&dlg] {
-            // A dialog opened over the main one goes first, as a user would
-            // close it before the window under it.
-            for (int n = 0; n < 16; ++n) {
-                QWidget* pModal = QApplication::activeModalWidget();
-                if (!pModal || pModal == &dlg || !pModal->close())
-                    break;
-            }
-            dlg.close();
-        });
-        dlg.DoModal();
+        if (!m_bCloseRequested)
+            dlg.DoModal();
         m_pMainWnd = nullptr;
 
         // On every run past the guard, changed or not.
@@ -88,4 +85,17 @@ bool CDatabaseApp::InitInstance(const std::vector<std::string>& args) {
 
     guard.Release();
     return false;
+}
+
+void CDatabaseApp::OnCloseRequest() {
+    // A dialog opened over the main one goes first, as a user would close it
+    // before the window under it.
+    for (int n = 0; n < 16; ++n) {
+        QWidget* pModal = QApplication::activeModalWidget();
+        if (!pModal || pModal == m_pMainWnd || !pModal->close())
+            break;
+    }
+    m_bCloseRequested = true;
+    if (m_pMainWnd)
+        m_pMainWnd->close();
 }

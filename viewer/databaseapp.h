@@ -43,6 +43,12 @@ public:
     // on stderr on the offscreen platform, where no user could close a box).
     CFileErrorReport m_fileErrors;
     CMainDialog* m_pMainWnd = nullptr;
+
+private:
+    // SIGTERM or SIGINT, on the event loop: closes what is open, and the
+    // main dialog, or keeps it from opening when it is not there yet.
+    void OnCloseRequest();
+    bool m_bCloseRequested = false;
 };
 
 // The running application object; null while there is none.

@@ -57,4 +57,37 @@ TEST_F(RememberedPositionTest, StoreReplacesAnyTypeWithText) {
     EXPECT_NE(StoreText().find("\"FIRSTITEM\"=\"8\""), std::string::npos);
 }
 
+// The read is where a store the viewer cannot use is told: once, naming the
+// file and the cause; a missing or sound file says nothing.
+TEST_F(RememberedPositionTest, UnusableStoreIsReportedOnceByTheRead) {
+    const struct {
+        const char* pszWhat;
+        const char* pszText; // null: no store file at all
+        const char* pszCause;
+    } rows[] = {
+        {"no file", nullptr, nullptr},
+        {"sound file", "REGEDIT4\r\n\r\n", nullptr},
+        {"empty file", "", "is empty"},
+        {"no header", "[HKEY_LOCAL_MACHINE]\r\n", "is not a registry file"},
+    };
+    for (const auto& row : rows) {
+        if (row.pszText)
+            WriteStore(row.pszText);
+        testing::internal::CaptureStderr();
+        std::int32_t n = -1;
+        ReadRememberedPosition(n);
+        StoreRememberedPosition(3);
+        const std::string strErr = testing::internal::GetCapturedStderr();
+        if (!row.pszCause) {
+            EXPECT_EQ(strErr, "") << row.pszWhat;
+            continue;
+        }
+        EXPECT_NE(strErr.find(m_dir.File(kFile) + " " + row.pszCause), std::string::npos)
+            << row.pszWhat << ": " << strErr;
+        EXPECT_EQ(strErr.find('\n'), strErr.size() - 1) << row.pszWhat << ": " << strErr;
+        // The file stays as the user left it.
+        EXPECT_EQ(StoreText(), row.pszText) << row.pszWhat;
+    }
+}
+
 } // namespace

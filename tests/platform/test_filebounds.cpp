@@ -8,24 +8,28 @@
 #include <memory>
 #include <string>
 
-// The files beside the database that the program reads whole: a template and
-// the registry store. Each is read up to 1 MiB and no further.
+// The files beside the database that the program reads whole: a template up
+// to 256 KiB, the registry store up to 1 MiB, and no further.
 namespace {
 
 constexpr std::size_t kMiB = 1u << 20;
+constexpr std::size_t kTemplateBytes = 256u << 10;
 
 // A template whose caption comes first and whose padding runs on to nBytes.
-TEST(TemplateBound, OnlyTheFirstMebibyteIsRead) {
+TEST(TemplateBound, OnlyTheFirstQuarterMebibyteIsRead) {
     const std::string strHead = "{\\rtf1\\ansi Caption:\\par ";
-    for (const std::size_t nBytes : {kMiB - 1, kMiB, kMiB + 1, 3 * kMiB}) {
+    for (const std::size_t nBytes :
+         {kTemplateBytes - 1, kTemplateBytes, kTemplateBytes + 1, 3 * kMiB}) {
         CTempDir dir;
         dir.WriteFile("t.rtf", strHead + std::string(nBytes - strHead.size(), 'x'));
         CFile file;
         ASSERT_TRUE(file.Open(dir.File("t.rtf")));
         CRichEditCtrl ctrl;
-        EXPECT_EQ(ctrl.StreamInFile(file), static_cast<long>(std::min(nBytes, kMiB))) << nBytes;
+        EXPECT_EQ(ctrl.StreamInFile(file), static_cast<long>(std::min(nBytes, kTemplateBytes)))
+            << nBytes;
         EXPECT_EQ(ctrl.GetText().substr(0, 10), "Caption:\r\n") << nBytes;
-        EXPECT_EQ(ctrl.GetText().size(), 10 + std::min(nBytes, kMiB) - strHead.size()) << nBytes;
+        EXPECT_EQ(ctrl.GetText().size(), 10 + std::min(nBytes, kTemplateBytes) - strHead.size())
+            << nBytes;
     }
 }
 

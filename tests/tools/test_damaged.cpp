@@ -31,6 +31,7 @@ struct Db {
     CDbWriter w;
     std::vector<AircraftRecord> types;
     std::string strCard = CardTemplateRtf();
+    std::string strPoolTail; // bytes behind the last string of the pool
 
     void Write(const CTempDir& dir) {
         w.AddTreeNamed(-1, -1, "Group");
@@ -40,6 +41,7 @@ struct Db {
             types[i].firm = nFirm;
             w.AddAircraft(types[i]);
         }
+        w.AddPoolBytes(strPoolTail);
         w.Write(dir.Path());
         dir.WriteFile("Static texts.rtf", strCard);
         dir.WriteFile("Static texts add.rtf", ExtraTemplateRtf());
@@ -164,9 +166,15 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"template_beyond_bound",
                [](Db& db) {
                    db.types = {AircraftRecord{}};
-                   db.strCard += std::string(1 << 20, ' ');
+                   db.strCard += std::string(256 << 10, ' ');
                },
-               nullptr, "Static texts.rtf: longer than 1048576 bytes", "card", 0, "\"panes\""},
+               nullptr, "Static texts.rtf: longer than 262144 bytes", "card", 0, "\"panes\""},
+        Damage{"pool_without_nul",
+               [](Db& db) {
+                   db.types = {AircraftRecord{}};
+                   db.strPoolTail = "no end";
+               },
+               nullptr, "Strings.dat: no NUL ends the string at", "dump", 0, "\"tree\""},
         Damage{"strings_missing", [](Db& db) { db.types = {AircraftRecord{}}; }, "Strings.dat",
                "Strings.dat: missing", "dump", 2, "Strings.dat: missing or cannot be read"},
         Damage{"strips_missing",

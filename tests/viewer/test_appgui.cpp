@@ -99,6 +99,36 @@ TEST_F(AppTest, TerminationSignalsCloseTheWindowAndStoreThePosition) {
     EXPECT_EQ(sa.sa_handler, SIG_DFL);
 }
 
+// A signal while the start still reports a missing file: the warning goes,
+// the main dialog never opens, and the position is stored all the same.
+TEST_F(AppTest, SignalDuringStartStoresThePosition) {
+    WriteStore("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\KORV\\Verlumo]\r\n"
+               "\"FirstItem\"=dword:00000004\r\n\r\n");
+    std::filesystem::remove(m_db.File("Static texts add.rtf"));
+    bool bDialogShown = false;
+    // Only if the signal were lost: end the run instead of waiting forever.
+    QTimer fallback;
+    fallback.setInterval(3000);
+    QObject::connect(&fallback, &QTimer::timeout, [&] {
+        if (QWidget* pDlg = QApplication::activeModalWidget()) {
+            bDialogShown = true;
+            pDlg->close();
+        }
+    });
+    fallback.start();
+    CDatabaseApp app;
+    int nReports = 0;
+    app.m_fileErrors.m_sink = [&](const std::string&, const std::string&) {
+        ++nReports;
+        ::raise(SIGTERM);
+    };
+    app.InitInstance({"verlumo"});
+    EXPECT_EQ(nReports, 1);
+    EXPECT_FALSE(bDialogShown);
+    // Written back as text: the store ran.
+    EXPECT_NE(StoreText().find("\"FirstItem\"=\"4\""), std::string::npos) << StoreText();
+}
+
 TEST_F(AppTest, RunWithNothingSelectedStoresMinusOne) {
     QTimer::singleShot(0, [] {
         if (QWidget* pDlg = QApplication::activeModalWidget())
