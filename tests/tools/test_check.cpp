@@ -1,4 +1,5 @@
 #include "data/aircraftrecord.h"
+#include "platform/richeditctrl.h"
 #include "support/dbwriter.h"
 #include "support/tempdir.h"
 #include "support/templates.h"
@@ -192,7 +193,9 @@ TEST(Check, StringsAreTooLongOnlyBeyondTheBound) {
 // A template is read to its own length; only one past the viewer's bound is
 // a finding, and an empty one is read as empty.
 TEST(Check, TemplateLengthAgainstTheBound) {
-    constexpr std::size_t kBound = 1u << 20;
+    constexpr std::size_t kBound = CRichEditCtrl::kMaxFileBytes;
+    const std::string strLonger =
+        "Static texts.rtf: longer than " + std::to_string(kBound) + " bytes";
     for (const std::size_t nLength : {kBound, kBound + 1, kBound + 5000}) {
         CheckSummary summary;
         const std::string strReport =
@@ -203,10 +206,7 @@ TEST(Check, TemplateLengthAgainstTheBound) {
             });
         const bool bLonger = nLength > kBound;
         EXPECT_EQ(summary.nProblems, bLonger ? 1 : 0) << nLength << strReport;
-        EXPECT_EQ(strReport.find("Static texts.rtf: longer than 1048576 bytes") !=
-                      std::string::npos,
-                  bLonger)
-            << strReport;
+        EXPECT_EQ(strReport.find(strLonger) != std::string::npos, bLonger) << strReport;
     }
     CheckSummary summary;
     const std::string strReport = Check(ConsistentDatabase(), &summary, [](const CTempDir& dir) {
