@@ -28,6 +28,11 @@ verlumo_install_packages() {
     local missing=()
     local pkg
     for pkg in "${VERLUMO_PACKAGES[@]}"; do
+        # A Node.js from another archive (NodeSource's nodejs) carries its
+        # own npm and conflicts with Debian's npm: the command is what counts.
+        if [ "$pkg" = npm ] && command -v npm >/dev/null; then
+            continue
+        fi
         if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$pkg")
         fi
