@@ -97,7 +97,8 @@ struct CChunkSource {
 
 // The format's fixed values are constants so that the loop keeps its state in
 // registers.
-constexpr std::uint32_t kClear = 256;
+// The clear code, 256, is told from the end code by its table entry: both
+// have length 0.
 constexpr std::uint32_t kEnd = 257;
 constexpr std::uint32_t kRootCount = 256;
 // Codes are at most 12 bits wide, so no code or entry reaches 4096.
