@@ -80,20 +80,8 @@ std::uint64_t CFile::SeekAny(std::int64_t lOffset, SeekPosition nFrom) {
 }
 
 std::size_t CFile::PreadFull(unsigned char* pOut, std::size_t nCount, std::uint64_t nAt) {
-    std::size_t nDone = 0;
-    while (nDone < nCount) {
-        const ssize_t n =
-            ::pread(m_fd, pOut + nDone, nCount - nDone, static_cast<off_t>(nAt + nDone));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw CFileException(CFileException::readError, m_strFileName,
-                                 "read error in " + m_strFileName + ": " + std::strerror(errno));
-        if (n == 0)
-            break;
-        nDone += static_cast<std::size_t>(n);
-    }
-    return nDone;
+    iovec part{pOut, nCount};
+    return PreadvFull(&part, 1, nAt);
 }
 
 int CFile::FindBlock() {
