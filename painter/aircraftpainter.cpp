@@ -9,7 +9,10 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -338,6 +341,83 @@ struct Sums {
     double Error() const { return n > 0 ? q - (s[0] * s[0] + s[1] * s[1] + s[2] * s[2]) / n : 0; }
 };
 
+// The distinct colours of a picture with their pixel counts, by open
+// addressing; a pixel's alpha is always set, so 0 marks a free slot. After
+// Sorted() each slot holds the colour's place in the sorted list.
+class CColourIndex {
+public:
+    explicit CColourIndex(std::size_t nPixels) {
+        // Half full at most, however many of the pixels differ.
+        std::size_t nSlots = 1024;
+        while (nSlots < 2 * std::min(nPixels, kStartColours))
+            nSlots *= 2;
+        m_slots.assign(nSlots, {0, 0});
+    }
+
+    void Count(QRgb rgb) {
+        if (rgb == m_nLastRgb) {
+            ++m_slots[m_nLastSlot].nCount;
+            return;
+        }
+        std::size_t k = Slot(rgb);
+        if (m_slots[k].rgb == 0) {
+            if (2 * (m_nUsed + 1) > m_slots.size()) {
+                Grow();
+                k = Slot(rgb);
+            }
+            m_slots[k].rgb = rgb;
+            ++m_nUsed;
+        }
+        ++m_slots[k].nCount;
+        m_nLastRgb = rgb;
+        m_nLastSlot = k;
+    }
+
+    // The colours in ascending order, as the palette cut expects them.
+    std::vector<ColorCount> Sorted() {
+        std::vector<ColorCount> colors;
+        colors.reserve(m_nUsed);
+        for (const ColorCount& c : m_slots)
+            if (c.rgb != 0)
+                colors.push_back(c);
+        std::sort(colors.begin(), colors.end(),
+                  [](const ColorCount& a, const ColorCount& b) { return a.rgb < b.rgb; });
+        for (std::size_t k = 0; k < colors.size(); ++k)
+            m_slots[Slot(colors[k].rgb)].nCount = static_cast<std::uint32_t>(k);
+        m_nLastRgb = 0;
+        return colors;
+    }
+
+    // The place in Sorted() of a colour that was counted.
+    std::size_t Find(QRgb rgb) const { return m_slots[Slot(rgb)].nCount; }
+
+private:
+    // A picture of the painter's sizes rarely has more; larger ones grow.
+    static constexpr std::size_t kStartColours = 16384;
+
+    std::size_t Slot(QRgb rgb) const {
+        const std::size_t nMask = m_slots.size() - 1;
+        std::size_t k = (std::uint64_t{rgb} * 0x9E3779B97F4A7C15u >> 32) & nMask;
+        while (m_slots[k].rgb != 0 && m_slots[k].rgb != rgb)
+            k = (k + 1) & nMask;
+        return k;
+    }
+
+    void Grow() {
+        std::vector<ColorCount> old(m_slots.size() * 2, {0, 0});
+        old.swap(m_slots);
+        for (const ColorCount& c : old)
+            if (c.rgb != 0)
+                m_slots[Slot(c.rgb)] = c;
+        m_nLastRgb = 0;
+    }
+
+    std::vector<ColorCount> m_slots;
+    std::size_t m_nUsed = 0;
+    QRgb m_nLastRgb = 0;
+    std::size_t m_nLastSlot = 0;
+};
+
 void Measure(Box& box, const std::vector<ColorCount>& colors) {
     Sums sums;
     double dSquares[3] = {0, 0, 0};
@@ -435,37 +515,41 @@ QImage ToPalette8(const QImage& source) {
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
     const int nWidth = image.width(), nHeight = image.height();
 
-    std::vector<QRgb> pixels;
-    pixels.reserve(std::size_t(nWidth) * nHeight);
+    // Counted in a hash table rather than by sorting every pixel: a picture
+    // has a few thousand colours in long runs, and the sort was most of the
+    // time of a drawn picture. Only the distinct colours are sorted.
+    CColourIndex index(std::size_t(nWidth) * nHeight);
     for (int y = 0; y < nHeight; ++y) {
         const auto* pRow = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < nWidth; ++x)
-            pixels.push_back(pRow[x] | 0xFF000000u);
+            index.Count(pRow[x] | 0xFF000000u);
     }
-    std::sort(pixels.begin(), pixels.end());
-    std::vector<ColorCount> colors;
-    for (QRgb rgb : pixels) {
-        if (colors.empty() || colors.back().rgb != rgb)
-            colors.push_back({rgb, 0});
-        ++colors.back().nCount;
-    }
+    const std::vector<ColorCount> colors = index.Sorted();
     const std::vector<QRgb> palette = CutPalette(colors);
 
-    // Each distinct colour to its nearest entry; pixels find theirs by binary search.
+    // Each distinct colour to its nearest entry; pixels find theirs in the table.
+    // The channels apart and the distances as ints (at most 9 * 255 * 255):
+    // this loop runs once per entry for every distinct colour. Ties go to the
+    // first entry.
+    const std::size_t nEntries = palette.size();
+    std::array<int, 256> red{}, green{}, blue{}, dist{};
+    for (std::size_t p = 0; p < nEntries; ++p) {
+        red[p] = qRed(palette[p]);
+        green[p] = qGreen(palette[p]);
+        blue[p] = qBlue(palette[p]);
+    }
     std::vector<uchar> nearest(colors.size());
     for (std::size_t k = 0; k < colors.size(); ++k) {
-        int nBest = 0;
-        long lBest = -1;
-        for (std::size_t p = 0; p < palette.size(); ++p) {
-            const long dr = qRed(colors[k].rgb) - qRed(palette[p]);
-            const long dg = qGreen(colors[k].rgb) - qGreen(palette[p]);
-            const long db = qBlue(colors[k].rgb) - qBlue(palette[p]);
-            const long lDist = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
-            if (lBest < 0 || lDist < lBest) {
-                lBest = lDist;
-                nBest = static_cast<int>(p);
-            }
+        const int r = qRed(colors[k].rgb), g = qGreen(colors[k].rgb), b = qBlue(colors[k].rgb);
+        int nLeast = INT_MAX;
+        for (std::size_t p = 0; p < nEntries; ++p) {
+            const int dr = r - red[p], dg = g - green[p], db = b - blue[p];
+            dist[p] = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
+            nLeast = std::min(nLeast, dist[p]);
         }
+        std::size_t nBest = 0;
+        while (dist[nBest] != nLeast)
+            ++nBest;
         nearest[k] = static_cast<uchar>(nBest);
     }
 
@@ -474,12 +558,15 @@ QImage ToPalette8(const QImage& source) {
     for (int y = 0; y < nHeight; ++y) {
         const auto* pIn = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         uchar* pOut = result.scanLine(y);
+        QRgb last = 0; // never a pixel: each has its alpha set
+        uchar nLast = 0;
         for (int x = 0; x < nWidth; ++x) {
             const QRgb rgb = pIn[x] | 0xFF000000u;
-            const auto it =
-                std::lower_bound(colors.begin(), colors.end(), rgb,
-                                 [](const ColorCount& c, QRgb value) { return c.rgb < value; });
-            pOut[x] = nearest[std::size_t(it - colors.begin())];
+            if (rgb != last) {
+                last = rgb;
+                nLast = nearest[index.Find(rgb)];
+            }
+            pOut[x] = nLast;
         }
     }
     return result;

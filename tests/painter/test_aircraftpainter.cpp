@@ -368,6 +368,30 @@ TEST(ToPalette8, KeepsASmallDistinctDetailAmongManyColours) {
     EXPECT_LT(qBlue(mark), 60);
 }
 
+TEST(ToPalette8, EveryPixelTakesItsNearestEntryAmongTensOfThousandsOfColours) {
+    // 65,536 colours, more than the colour table starts with, in runs and not.
+    QImage image(512, 256, QImage::Format_RGB32);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 512; ++x)
+            image.setPixel(x, y, y % 2 ? qRgb(x / 2, y, 128) : qRgb(y, 255 - x / 2, x % 7 * 30));
+    const QImage indexed = ToPalette8(image);
+    const QList<QRgb> table = indexed.colorTable();
+    const auto distance = [](QRgb a, QRgb b) {
+        const int dr = qRed(a) - qRed(b), dg = qGreen(a) - qGreen(b), db = qBlue(a) - qBlue(b);
+        return 3 * dr * dr + 4 * dg * dg + 2 * db * db; // green weighs most, as the eye sees
+    };
+    for (int y = 0; y < image.height(); y += 3) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb rgb = image.pixel(x, y);
+            qsizetype nBest = 0;
+            for (qsizetype p = 1; p < table.size(); ++p)
+                if (distance(rgb, table[p]) < distance(rgb, table[nBest]))
+                    nBest = p;
+            ASSERT_EQ(indexed.pixelIndex(x, y), nBest) << x << "," << y;
+        }
+    }
+}
+
 // --- files ------------------------------------------------------------------------
 
 class LoadImageFileTest : public ::testing::Test {
