@@ -13,6 +13,9 @@
 #include <fstream>
 #include <map>
 #include <stdexcept>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -79,6 +82,10 @@ void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir,
 
     std::string aircraft;
     CBlockFile strips, pictures;
+    // Each type's preview offset and picture count, for the types after it
+    // that share its pictures.
+    std::vector<std::pair<std::int32_t, std::int32_t>> placed;
+    placed.reserve(db.types.size());
     for (std::size_t nType = 0; nType < db.types.size(); ++nType) {
         const SourceType& type = db.types[nType];
         const std::string strWhere = "types[" + std::to_string(nType) + "]";
@@ -90,7 +97,12 @@ void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir,
         rec.name = pool.Add(type.strName);
         rec.type = pool.Add(type.strType);
 
-        const std::vector<std::string> records = BuildTypePictures(type, strWhere);
+        if (type.nPicturesOf &&
+            (*type.nPicturesOf < 0 || static_cast<std::size_t>(*type.nPicturesOf) >= nType))
+            throw CSourceError(strWhere + ": the pictures of type " +
+                               std::to_string(*type.nPicturesOf) + ", not an earlier one");
+        const std::vector<std::string> records =
+            type.nPicturesOf ? std::vector<std::string>() : BuildTypePictures(type, strWhere);
         std::string block;
         for (const std::string& record : records)
             block += record;
@@ -108,6 +120,10 @@ void BuildDatabase(const SourceDatabase& db, const std::string& strOutDir,
             rec.previewOffset = *type.nPreviewOffset;
         }
         rec.pictureCount = type.nPictureCount.value_or(rec.pictureCount);
+        if (type.nPicturesOf)
+            std::tie(rec.previewOffset, rec.pictureCount) =
+                placed[static_cast<std::size_t>(*type.nPicturesOf)];
+        placed.emplace_back(rec.previewOffset, rec.pictureCount);
 
         std::string rows;
         for (const StripRecord& row : type.strips)

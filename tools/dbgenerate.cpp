@@ -103,7 +103,7 @@ constexpr std::array<AircraftClass, 6> kClasses = {
     AircraftClass::Fighter,  AircraftClass::Transport, AircraftClass::Light,
 };
 
-SourceType MakeType(CRandom& rnd, std::int32_t nIndex, std::int32_t nPictures) {
+SourceType MakeType(CRandom& rnd, std::int32_t nIndex, const GenerateOptions& options) {
     SourceType type;
     const Firm& firm = rnd.Pick(kFirms);
     type.strFirm = Cp(firm.pszFirm);
@@ -159,13 +159,19 @@ SourceType MakeType(CRandom& rnd, std::int32_t nIndex, std::int32_t nPictures) {
         type.strips.push_back(
             {{i * 2000, r.value17 * (80 + i * 4) / 100, r.value21 * (60 + i * 8) / 100}});
 
-    if (nPictures > 0) {
+    if (options.nPictures > 0) {
+        // Drawn whether or not the type shares another's pictures, so every
+        // type's figures stay the same whatever nDrawnTypes is.
         AircraftDrawing drawing;
         drawing.eClass = rnd.Pick(kClasses);
         drawing.nEngines = rnd.Int(1, 4);
-        type.drawing = drawing;
-        for (std::int32_t i = 0; i < nPictures; ++i)
-            type.views.push_back(kViews[static_cast<std::size_t>(i)]);
+        if (nIndex >= options.nDrawnTypes) {
+            type.nPicturesOf = nIndex % options.nDrawnTypes;
+        } else {
+            type.drawing = drawing;
+            for (std::int32_t i = 0; i < options.nPictures; ++i)
+                type.views.push_back(kViews[static_cast<std::size_t>(i)]);
+        }
     }
     return type;
 }
@@ -251,6 +257,8 @@ SourceDatabase GenerateSource(const GenerateOptions& options) {
     if (options.nPictures < 0 || options.nPictures > kMaxGeneratedPictures)
         throw std::invalid_argument("--pictures must be 0 to " +
                                     std::to_string(kMaxGeneratedPictures));
+    if (options.nDrawnTypes < 1)
+        throw std::invalid_argument("at least one type must be drawn");
     // Pre-order positions are int32 in the viewer; Tree.dat's 12-byte
     // records stay below 2 GiB well before that.
     constexpr std::int32_t kMaxItems = INT32_MAX / 12;
@@ -263,7 +271,7 @@ SourceDatabase GenerateSource(const GenerateOptions& options) {
     CRandom rnd(options.nSeed);
     db.types.reserve(static_cast<std::size_t>(options.nTypes));
     for (std::int32_t i = 0; i < options.nTypes; ++i)
-        db.types.push_back(MakeType(rnd, i, options.nPictures));
+        db.types.push_back(MakeType(rnd, i, options));
     MakeTree(db, options);
     return db;
 }

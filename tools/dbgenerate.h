@@ -17,6 +17,10 @@ struct GenerateOptions {
     std::int32_t nDepth = 3;    // levels of the tree, the types' level included
     std::int32_t nPictures = 0; // series pictures per type (with a preview when above 0)
     std::uint64_t nSeed = 1;
+    // Types drawn with pictures of their own; the ones after them share the
+    // pictures of type (index modulo this), so a large database costs the
+    // drawing of a thousand types and no more than their picture bytes.
+    std::int32_t nDrawnTypes = 1000;
 };
 
 // Bounds of the options: the tree is as large as Tree.dat can address, the

@@ -41,6 +41,9 @@ struct SourceType {
     // Where the record's strips and pictures lie, and their counts, when a
     // database made elsewhere laid them out otherwise than the build would.
     std::optional<std::int32_t> nFirstStrip, nStripCount, nPreviewOffset, nPictureCount;
+    // The pictures of an earlier type, the same bytes in the same place; no
+    // source file states it (the generator shares its drawn pictures).
+    std::optional<std::int32_t> nPicturesOf;
 };
 
 struct SourceDatabase {

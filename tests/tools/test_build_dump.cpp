@@ -1,3 +1,4 @@
+#include "data/aircraftrecord.h"
 #include "data/databasefiles.h"
 #include "platform/cp1251.h"
 #include "support/tempdir.h"
@@ -7,6 +8,7 @@
 #include "tools/dbdump.h"
 #include "tools/dbgenerate.h"
 #include "tools/dbsource.h"
+#include "tools/picturebuild.h"
 
 #include <algorithm>
 #include <fstream>
@@ -307,12 +309,87 @@ TEST(Generate, PicturesPerType) {
     EXPECT_EQ(summary.nPictures, 3 * 3); // a preview and two views each
 }
 
+// Beyond the drawn types a type shares the pictures of one of them: the very
+// bytes a fresh drawing of that type gives, at its place; everything else is
+// as if every type were drawn.
+std::vector<AircraftRecord> ReadRecords(const std::string& strDir) {
+    const std::string bytes = ReadBytes(strDir + "/" + CDatabaseFiles::kAircraftName);
+    std::vector<AircraftRecord> records;
+    for (std::size_t n = 0; n + AircraftRecord::kSize <= bytes.size(); n += AircraftRecord::kSize)
+        records.push_back(
+            AircraftRecord::FromBytes(reinterpret_cast<const unsigned char*>(bytes.data() + n)));
+    return records;
+}
+
+TEST(Generate, TypesBeyondTheDrawnOnesShareTheirPictures) {
+    GenerateOptions shared = Options(8, std::nullopt, 2, 2, 3);
+    shared.nDrawnTypes = 3;
+    GenerateOptions allDrawn = shared;
+    allDrawn.nDrawnTypes = 8;
+    CTempDir a, b;
+    GenerateDatabase(shared, a.Path(), nullptr);
+    GenerateDatabase(allDrawn, b.Path(), nullptr);
+
+    const std::vector<AircraftRecord> records = ReadRecords(a.Path());
+    ASSERT_EQ(records.size(), 8u);
+    const std::string pictures = ReadBytes(a.Path() + "/" + CDatabaseFiles::kPicturesName);
+    const SourceDatabase fresh = GenerateSource(allDrawn);
+    for (std::size_t k = 0; k < 3; ++k) {
+        std::string block;
+        for (const std::string& record : BuildTypePictures(fresh.types[k], "fresh"))
+            block += record;
+        EXPECT_EQ(records[k].pictureCount, 2);
+        EXPECT_EQ(pictures.substr(static_cast<std::size_t>(records[k].previewOffset), block.size()),
+                  block)
+            << "type " << k;
+    }
+    for (std::size_t k = 3; k < 8; ++k) {
+        EXPECT_EQ(records[k].previewOffset, records[k % 3].previewOffset) << "type " << k;
+        EXPECT_EQ(records[k].pictureCount, records[k % 3].pictureCount) << "type " << k;
+    }
+
+    // Only the drawn types' pictures are stored, first as when all are drawn;
+    // names, figures, strips and tree do not change.
+    const std::string allPictures = ReadBytes(b.Path() + "/" + CDatabaseFiles::kPicturesName);
+    EXPECT_GT(allPictures.size(), pictures.size());
+    EXPECT_EQ(allPictures.substr(0, pictures.size()), pictures);
+    for (const char* pszFile :
+         {CDatabaseFiles::kStringsName, CDatabaseFiles::kTreeName, CDatabaseFiles::kStripsName})
+        EXPECT_EQ(ReadBytes(a.Path() + "/" + pszFile), ReadBytes(b.Path() + "/" + pszFile))
+            << pszFile;
+    const std::vector<AircraftRecord> allRecords = ReadRecords(b.Path());
+    ASSERT_EQ(allRecords.size(), 8u);
+    for (std::size_t k = 0; k < 8; ++k) {
+        AircraftRecord r = records[k];
+        r.previewOffset = allRecords[k].previewOffset;
+        unsigned char x[AircraftRecord::kSize], y[AircraftRecord::kSize];
+        r.ToBytes(x);
+        allRecords[k].ToBytes(y);
+        EXPECT_TRUE(std::equal(x, x + sizeof x, y)) << "type " << k;
+    }
+
+    std::ostringstream findings;
+    EXPECT_EQ(CheckDatabase(a.Path(), findings).nProblems, 0) << findings.str();
+}
+
+TEST(Build, PicturesOfALaterTypeAreRefused) {
+    SourceDatabase db = GenerateSource(Options(3, std::nullopt, 2));
+    db.types[1].nPicturesOf = 1;
+    CTempDir dir;
+    EXPECT_THROW(BuildDatabase(db, dir.Path()), CSourceError);
+    db.types[1].nPicturesOf = -1;
+    EXPECT_THROW(BuildDatabase(db, dir.Path()), CSourceError);
+}
+
 TEST(Generate, OptionsOutOfRange) {
     for (const GenerateOptions& options :
          {Options(0, std::nullopt, 3), Options(5, 0, 3), Options(5, std::nullopt, 0),
           Options(5, std::nullopt, kMaxGeneratedDepth + 1),
           Options(5, std::nullopt, 3, kMaxGeneratedPictures + 1)})
         EXPECT_THROW(GenerateSource(options), std::invalid_argument);
+    GenerateOptions noneDrawn = Options(5, std::nullopt, 3, 1);
+    noneDrawn.nDrawnTypes = 0;
+    EXPECT_THROW(GenerateSource(noneDrawn), std::invalid_argument);
 }
 
 } // namespace
