@@ -311,6 +311,22 @@ TEST(Encoder, WidensAndStartsAgainWhereTheDecoderDoes) {
     EXPECT_TRUE(EncodeLzw(data) == w.GetBytes());
 }
 
+// The encoder keeps its dictionary between calls: nothing of one stream may
+// reach the next, however the earlier one ended.
+TEST(Encoder, SameStreamWhateverWasEncodedBefore) {
+    const Bytes data = Text("ABABABABCABCABCAAAA");
+    const Bytes fresh = EncodeLzw(data);
+    Bytes onOtherThread;
+    std::thread([&] { onOtherThread = EncodeLzw(data); }).join();
+    EXPECT_TRUE(fresh == onOtherThread);
+    for (const Bytes& before :
+         {Text("ABABABABCABC"), Bytes(7'000, 'A'), DistinctPairLiterals(kFullBlockCodes + 5, 9),
+          DistinctPairLiterals(kFullBlockCodes, 9)}) {
+        (void)EncodeLzw(before);
+        EXPECT_TRUE(EncodeLzw(data) == fresh) << before.size();
+    }
+}
+
 Bytes RandomBytes(std::size_t n, unsigned nSeed, unsigned nAlphabet = 256) {
     std::mt19937 rng(nSeed);
     Bytes out(n);
