@@ -9,7 +9,6 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -527,29 +526,40 @@ QImage ToPalette8(const QImage& source) {
     const std::vector<ColorCount> colors = index.Sorted();
     const std::vector<QRgb> palette = CutPalette(colors);
 
-    // Each distinct colour to its nearest entry; pixels find theirs in the table.
-    // The channels apart and the distances as ints (at most 9 * 255 * 255):
-    // this loop runs once per entry for every distinct colour. Ties go to the
-    // first entry.
-    const std::size_t nEntries = palette.size();
-    std::array<int, 256> red{}, green{}, blue{}, dist{};
-    for (std::size_t p = 0; p < nEntries; ++p) {
-        red[p] = qRed(palette[p]);
-        green[p] = qGreen(palette[p]);
-        blue[p] = qBlue(palette[p]);
-    }
+    // Each distinct colour to its nearest entry, ties to the first; pixels
+    // find theirs in the table. The entries in order of green, the heaviest
+    // channel: from the colour's green outwards, the search stops in each
+    // direction once the green difference alone costs more than the best.
+    struct Entry {
+        int r, g, b, nIndex;
+    };
+    std::vector<Entry> byGreen;
+    for (std::size_t p = 0; p < palette.size(); ++p)
+        byGreen.push_back({qRed(palette[p]), qGreen(palette[p]), qBlue(palette[p]), int(p)});
+    std::sort(byGreen.begin(), byGreen.end(), [](const Entry& a, const Entry& b) {
+        return a.g != b.g ? a.g < b.g : a.nIndex < b.nIndex;
+    });
     std::vector<uchar> nearest(colors.size());
     for (std::size_t k = 0; k < colors.size(); ++k) {
         const int r = qRed(colors[k].rgb), g = qGreen(colors[k].rgb), b = qBlue(colors[k].rgb);
-        int nLeast = INT_MAX;
-        for (std::size_t p = 0; p < nEntries; ++p) {
-            const int dr = r - red[p], dg = g - green[p], db = b - blue[p];
-            dist[p] = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
-            nLeast = std::min(nLeast, dist[p]);
+        int nLeast = INT_MAX, nBest = 0; // distances are at most 9 * 255 * 255
+        const auto consider = [&](const Entry& e) {
+            const int dr = r - e.r, dg = g - e.g, db = b - e.b;
+            if (4 * dg * dg > nLeast)
+                return false;
+            const int nDist = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
+            if (nDist < nLeast || (nDist == nLeast && e.nIndex < nBest)) {
+                nLeast = nDist;
+                nBest = e.nIndex;
+            }
+            return true;
+        };
+        const auto itFrom = std::lower_bound(byGreen.begin(), byGreen.end(), g,
+                                             [](const Entry& e, int n) { return e.g < n; });
+        for (auto it = itFrom; it != byGreen.end() && consider(*it); ++it) {
         }
-        std::size_t nBest = 0;
-        while (dist[nBest] != nLeast)
-            ++nBest;
+        for (auto it = itFrom; it != byGreen.begin() && consider(*(it - 1)); --it) {
+        }
         nearest[k] = static_cast<uchar>(nBest);
     }
 
