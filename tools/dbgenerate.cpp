@@ -160,8 +160,9 @@ SourceType MakeType(CRandom& rnd, std::int32_t nIndex, const GenerateOptions& op
             {{i * 2000, r.value17 * (80 + i * 4) / 100, r.value21 * (60 + i * 8) / 100}});
 
     if (options.nPictures > 0) {
-        // Drawn whether or not the type shares another's pictures, so every
-        // type's figures stay the same whatever nDrawnTypes is.
+        // Class and engines are taken from the sequence even for a type that
+        // shares another's pictures, so the later types' figures do not
+        // depend on nDrawnTypes.
         AircraftDrawing drawing;
         drawing.eClass = rnd.Pick(kClasses);
         drawing.nEngines = rnd.Int(1, 4);
