@@ -149,6 +149,10 @@ struct CardPanes {
     CRichEditCtrl ctlGeneral, ctlSpecs, ctlSpeeds;
 };
 
+struct ExtraPanes {
+    CRichEditCtrl ctlStrips, ctlSpeeds, ctlSpecs;
+};
+
 std::string EncodePanes(CRichTextHtml& html, const CRichEditCtrl& a, const CRichEditCtrl& b,
                         const CRichEditCtrl& c) {
     return "[" + html.Encode(a.GetDocument()) + "," + html.Encode(b.GetDocument()) + "," +
@@ -230,11 +234,19 @@ HtmlExportSummary ExportHtml(const HtmlExportOptions& options, std::ostream& dia
         strGroupCard = CardJson(html, panes, card) + "}";
     }
 
+    // The additional data's template, read once like the card's.
+    ExtraPanes extraTemplates;
+    const std::string strExtraWarning =
+        LoadExtraTemplates(extraTemplates.ctlStrips, extraTemplates.ctlSpeeds,
+                           extraTemplates.ctlSpecs, strExtraTemplate);
+    if (!strExtraWarning.empty() && !types.empty())
+        diag << cp1251::ToUtf8(strExtraWarning) << '\n';
+
     CChunkSeries cards(site, "cards", kCardsPerFile, kMaxDataFileBytes);
     CChunkSeries extras(site, "extra", kCardsPerFile, kMaxDataFileBytes);
     CChunkSeries names(site, "names", kNamesPerFile, kMaxDataFileBytes);
     std::int32_t nExtraDefaultTab = kDefaultTabTwips;
-    bool bExtraWarned = false, bExtraLearned = false;
+    bool bExtraLearned = false;
     std::int64_t nPictureBytes = 0;
     CProgressBar progress(pProgress, "types", summary.nTypes);
     CSitePictures pictures(options.strDir, site.GetRoot(), types);
@@ -269,21 +281,16 @@ HtmlExportSummary ExportHtml(const HtmlExportOptions& options, std::ostream& dia
         }
         cards.Add(nRecord, strCard + "}");
 
-        CRichEditCtrl ctlStrips, ctlSpeeds, ctlSpecs;
-        const std::string strWarning =
-            FillExtraPanes(ctlStrips, ctlSpeeds, ctlSpecs, text, files, strExtraTemplate);
-        if (!strWarning.empty() && !bExtraWarned) {
-            diag << cp1251::ToUtf8(strWarning) << '\n';
-            bExtraWarned = true;
-        }
-        nExtraDefaultTab = ctlStrips.GetDocument().GetDefaultTab();
+        ExtraPanes extra = extraTemplates;
+        FillExtraValues(extra.ctlStrips, extra.ctlSpeeds, extra.ctlSpecs, text, files);
+        nExtraDefaultTab = extra.ctlStrips.GetDocument().GetDefaultTab();
         if (!bExtraLearned) {
             // The first type's additional data brings the template's captions.
-            for (const CRichEditCtrl* pCtl : {&ctlStrips, &ctlSpeeds, &ctlSpecs})
+            for (const CRichEditCtrl* pCtl : {&extra.ctlStrips, &extra.ctlSpeeds, &extra.ctlSpecs})
                 html.Learn(pCtl->GetDocument());
             bExtraLearned = true;
         }
-        extras.Add(nRecord, EncodePanes(html, ctlStrips, ctlSpeeds, ctlSpecs));
+        extras.Add(nRecord, EncodePanes(html, extra.ctlStrips, extra.ctlSpeeds, extra.ctlSpecs));
 
         // The search's five names, upper-cased once here as the search does
         // with its pattern, separated by NUL, which no pool string holds.
