@@ -11,7 +11,7 @@
 #include <stdexcept>
 
 int ExportPictures(CDatabaseFiles& files, std::int32_t nRecord, const std::string& strOutDir,
-                   std::ostream& diag) {
+                   std::ostream& diag, std::vector<WrittenPicture>* pWritten) {
     // Writing nothing would look like a type without pictures.
     if (!files.m_filePictures.IsOpen())
         throw std::runtime_error(std::string(CDatabaseFiles::kPicturesName) +
@@ -31,7 +31,10 @@ int ExportPictures(CDatabaseFiles& files, std::int32_t nRecord, const std::strin
     int nWritten = 0;
     bool bDrawn = false;
     if (auto pDib = ReadPreview(file, text.m_record, &bDrawn)) {
-        pngfile::Write(*pDib, CDatabaseFiles::PathIn(strOutDir, "preview.png"));
+        const std::size_t nBytes =
+            pngfile::Write(*pDib, CDatabaseFiles::PathIn(strOutDir, "preview.png"));
+        if (pWritten)
+            pWritten->push_back({0, nBytes});
         ++nWritten;
     } else if (bDrawn) {
         diag << "preview: the picture cannot be shown\n";
@@ -46,7 +49,10 @@ int ExportPictures(CDatabaseFiles& files, std::int32_t nRecord, const std::strin
             diag << strName << ": the picture cannot be shown\n";
             continue;
         }
-        pngfile::Write(*pDib, CDatabaseFiles::PathIn(strOutDir, strName.c_str()));
+        const std::size_t nBytes =
+            pngfile::Write(*pDib, CDatabaseFiles::PathIn(strOutDir, strName.c_str()));
+        if (pWritten)
+            pWritten->push_back({static_cast<int>(k + 1), nBytes});
         ++nWritten;
     }
     return nWritten;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 class CDibSection;
@@ -14,7 +15,8 @@ namespace pngfile {
 // The whole file as bytes.
 std::string Encode(const CDibSection& dib);
 
-// Writes Encode(dib) to a file; throws std::runtime_error when it cannot.
-void Write(const CDibSection& dib, const std::string& strPath);
+// Writes Encode(dib) to a file and returns its size; throws
+// std::runtime_error when it cannot.
+std::size_t Write(const CDibSection& dib, const std::string& strPath);
 
 } // namespace pngfile

@@ -66,20 +66,17 @@ SitePictures CSitePictures::Write(CDatabaseFiles& files, const std::string& strS
     Remove(strSiteRoot, nRecord);
     const std::string strFolder = FolderPath(strSiteRoot, nRecord);
     std::ostringstream notes;
-    ExportPictures(files, nRecord, strFolder, notes);
+    std::vector<WrittenPicture> written;
+    ExportPictures(files, nRecord, strFolder, notes, &written);
     SitePictures result;
     result.bWritten = true;
     result.strNotes = notes.str();
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(strFolder, ec)) {
-        const std::string strName = entry.path().filename().string();
-        std::error_code ecSize;
-        const auto nSize = entry.file_size(ecSize);
-        result.nBytes += ecSize ? 0 : static_cast<std::int64_t>(nSize);
-        if (strName == "preview.png")
+    for (const WrittenPicture& picture : written) {
+        result.nBytes += static_cast<std::int64_t>(picture.nBytes);
+        if (picture.nNumber == 0)
             result.bPreview = true;
-        else if (IsPictureName(strName))
-            result.series.push_back(std::atoi(strName.c_str()));
+        else
+            result.series.push_back(picture.nNumber);
     }
     std::sort(result.series.begin(), result.series.end());
     return result;
