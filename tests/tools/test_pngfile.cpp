@@ -59,6 +59,19 @@ TEST(PngFile, IndexesBeyondAShortColourTableAreBlack) {
     ExpectSamePixels(*pEmpty);
 }
 
+// A large noisy picture goes to the general coder, a large flat one to the
+// row coder; both must come back exactly.
+TEST(PngFile, LargeNoisyAndFlatPicturesHoldThePixelsExactly) {
+    const auto pNoise = MakeDib(300, 200, 8, 256);
+    ASSERT_TRUE(pNoise);
+    ExpectSamePixels(*pNoise);
+    const auto pFlat = MakeDib(300, 200, 24, 0);
+    ASSERT_TRUE(pFlat);
+    for (std::size_t i = 0; i < pFlat->GetSize(); ++i)
+        pFlat->GetBits()[i] = static_cast<unsigned char>(i / pFlat->GetStride() / 9);
+    ExpectSamePixels(*pFlat);
+}
+
 TEST(PngFile, PaletteDepthsStayPaletteImages) {
     const auto pDib = MakeDib(40, 30, 8, 256);
     ASSERT_TRUE(pDib);
