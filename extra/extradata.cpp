@@ -121,9 +121,8 @@ long InsertAfterColon(CRichEditCtrl& ctl, long nStart, std::string_view strValue
     return CItemCard::WriteValue(ctl, nColon + 1, nColon + 1, strValue);
 }
 
-std::string FillExtraPanes(CRichEditCtrl& ctlStrips, CRichEditCtrl& ctlSpeeds,
-                           CRichEditCtrl& ctlSpecs, const CAircraftText& card, CDatabaseFiles& app,
-                           const std::string& strTemplatePath) {
+std::string LoadExtraTemplates(CRichEditCtrl& ctlStrips, CRichEditCtrl& ctlSpeeds,
+                               CRichEditCtrl& ctlSpecs, const std::string& strTemplatePath) {
     ETemplateProblem problem = ETemplateProblem::none;
     for (auto [pCtl, pane] :
          {std::pair{&ctlStrips, EExtraPane::strips}, std::pair{&ctlSpeeds, EExtraPane::speeds},
@@ -132,7 +131,11 @@ std::string FillExtraPanes(CRichEditCtrl& ctlStrips, CRichEditCtrl& ctlSpeeds,
         if (problem == ETemplateProblem::none)
             problem = found;
     }
+    return WarningFor(problem, strTemplatePath);
+}
 
+void FillExtraValues(CRichEditCtrl& ctlStrips, CRichEditCtrl& ctlSpeeds, CRichEditCtrl& ctlSpecs,
+                     const CAircraftText& card, CDatabaseFiles& app) {
     std::vector<StripRecord> rows;
     try {
         rows = ReadStripRows(app.m_fileStrips, card.m_record);
@@ -145,5 +148,12 @@ std::string FillExtraPanes(CRichEditCtrl& ctlStrips, CRichEditCtrl& ctlSpeeds,
     ctlSpeeds.SetReadOnly(true);
     WriteValues(ctlSpecs, card, kExtraSpecsSlots);
     ctlSpecs.SetReadOnly(true);
-    return WarningFor(problem, strTemplatePath);
+}
+
+std::string FillExtraPanes(CRichEditCtrl& ctlStrips, CRichEditCtrl& ctlSpeeds,
+                           CRichEditCtrl& ctlSpecs, const CAircraftText& card, CDatabaseFiles& app,
+                           const std::string& strTemplatePath) {
+    std::string strWarning = LoadExtraTemplates(ctlStrips, ctlSpeeds, ctlSpecs, strTemplatePath);
+    FillExtraValues(ctlStrips, ctlSpeeds, ctlSpecs, card, app);
+    return strWarning;
 }

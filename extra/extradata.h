@@ -39,6 +39,14 @@ void WriteStripTable(CRichEditCtrl& ctl, const std::vector<StripRecord>& rows);
 // With no colon left nothing is written and nStart comes back.
 long InsertAfterColon(CRichEditCtrl& ctl, long nStart, std::string_view strValue);
 
+// FillExtraPanes in two steps, so one loading of the template serves many
+// cards: the template into the three panes (the warning as below), then one
+// card's strip table and values into them, the panes made read-only.
+std::string LoadExtraTemplates(CRichEditCtrl& ctlStrips, CRichEditCtrl& ctlSpeeds,
+                               CRichEditCtrl& ctlSpecs, const std::string& strTemplatePath);
+void FillExtraValues(CRichEditCtrl& ctlStrips, CRichEditCtrl& ctlSpeeds, CRichEditCtrl& ctlSpecs,
+                     const CAircraftText& card, CDatabaseFiles& app);
+
 // The dialog's initialisation: loads the template into the three panes,
 // writes the strip table of the card's record (rows from app's
 // "FlightStrips.dat") and the values of the card's slots, and makes the

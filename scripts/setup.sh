@@ -11,7 +11,7 @@ VERLUMO_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev
     qt6-base-dev qt6-qpa-plugins libgl-dev
-    libgif-dev
+    libgif-dev libdeflate-dev
     fonts-dejavu-core fonts-liberation
     # The validators of the menu entry and the AppStream metadata (tests).
     desktop-file-utils appstream

@@ -5,29 +5,13 @@
 #include "pictures/pictureheader.h"
 #include "pictures/pictureseries.h"
 #include "platform/dibsection.h"
+#include "tools/pngfile.h"
 
-#include <QImage>
-#include <QString>
 #include <filesystem>
 #include <stdexcept>
 
-namespace {
-
-void WritePng(const CDibSection& dib, const std::string& strPath) {
-    QImage image(dib.GetWidth(), dib.GetHeight(), QImage::Format_RGB32);
-    for (std::int32_t y = 0; y < dib.GetHeight(); ++y) {
-        auto* pRow = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (std::int32_t x = 0; x < dib.GetWidth(); ++x)
-            pRow[x] = 0xFF000000u | dib.GetPixelRgb(x, y);
-    }
-    if (!image.save(QString::fromStdString(strPath), "PNG"))
-        throw std::runtime_error(strPath + ": cannot be written");
-}
-
-} // namespace
-
 int ExportPictures(CDatabaseFiles& files, std::int32_t nRecord, const std::string& strOutDir,
-                   std::ostream& diag) {
+                   std::ostream& diag, std::vector<WrittenPicture>* pWritten) {
     // Writing nothing would look like a type without pictures.
     if (!files.m_filePictures.IsOpen())
         throw std::runtime_error(std::string(CDatabaseFiles::kPicturesName) +
@@ -47,7 +31,10 @@ int ExportPictures(CDatabaseFiles& files, std::int32_t nRecord, const std::strin
     int nWritten = 0;
     bool bDrawn = false;
     if (auto pDib = ReadPreview(file, text.m_record, &bDrawn)) {
-        WritePng(*pDib, CDatabaseFiles::PathIn(strOutDir, "preview.png"));
+        const std::size_t nBytes =
+            pngfile::Write(*pDib, CDatabaseFiles::PathIn(strOutDir, "preview.png"));
+        if (pWritten)
+            pWritten->push_back({0, nBytes});
         ++nWritten;
     } else if (bDrawn) {
         diag << "preview: the picture cannot be shown\n";
@@ -62,7 +49,10 @@ int ExportPictures(CDatabaseFiles& files, std::int32_t nRecord, const std::strin
             diag << strName << ": the picture cannot be shown\n";
             continue;
         }
-        WritePng(*pDib, CDatabaseFiles::PathIn(strOutDir, strName.c_str()));
+        const std::size_t nBytes =
+            pngfile::Write(*pDib, CDatabaseFiles::PathIn(strOutDir, strName.c_str()));
+        if (pWritten)
+            pWritten->push_back({static_cast<int>(k + 1), nBytes});
         ++nWritten;
     }
     return nWritten;

@@ -11,9 +11,9 @@
 #include "platform/richeditctrl.h"
 #include "platform/treectrl.h"
 #include "tools/chunkseries.h"
-#include "tools/dbpictures.h"
 #include "tools/progressbar.h"
 #include "tools/richtexthtml.h"
+#include "tools/sitepictures.h"
 #include "tools/sitewriter.h"
 
 #include <algorithm>
@@ -41,8 +41,6 @@ constexpr std::int32_t kOrderChunk = 65536;
 constexpr std::size_t kCardsPerFile = 200;
 // The five names of a type are about a hundred bytes.
 constexpr std::size_t kNamesPerFile = 10000;
-// Picture folders hold this many types each.
-constexpr std::int32_t kPictureShard = 1000;
 
 const char* const kDefaultTitle = "Фирма \"КОРВ\". База данных по типам воздушных судов";
 
@@ -147,52 +145,12 @@ std::string SearchRules() {
     return nlohmann::json{{"chars", chars}, {"upper", upper}, {"word", strWord}}.dump();
 }
 
-// The names ExportPictures writes: preview.png and 1.png ... N.png.
-bool IsPictureName(const std::string& strName) {
-    if (strName == "preview.png")
-        return true;
-    const std::size_t nDigits = strName.size() - std::min<std::size_t>(strName.size(), 4);
-    return nDigits > 0 && strName.compare(nDigits, 4, ".png") == 0 &&
-           std::all_of(strName.begin(), strName.begin() + static_cast<std::ptrdiff_t>(nDigits),
-                       [](char ch) { return ch >= '0' && ch <= '9'; });
-}
-
-void RemovePictures(const std::string& strFolder) {
-    std::error_code ec;
-    std::vector<std::filesystem::path> old;
-    for (const auto& entry : std::filesystem::directory_iterator(strFolder, ec))
-        if (IsPictureName(entry.path().filename().string()))
-            old.push_back(entry.path());
-    for (const auto& path : old)
-        std::filesystem::remove(path, ec);
-}
-
-struct PictureFiles {
-    bool bPreview = false;
-    std::vector<int> series; // the numbers of the series files, ascending
-    std::int64_t nBytes = 0;
-};
-
-// The pictures ExportPictures wrote for a type.
-PictureFiles ListPictures(const std::string& strFolder) {
-    PictureFiles result;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(strFolder, ec)) {
-        const std::string strName = entry.path().filename().string();
-        std::error_code ecSize;
-        const auto nSize = entry.file_size(ecSize);
-        result.nBytes += ecSize ? 0 : static_cast<std::int64_t>(nSize);
-        if (strName == "preview.png")
-            result.bPreview = true;
-        else if (IsPictureName(strName))
-            result.series.push_back(std::atoi(strName.c_str()));
-    }
-    std::sort(result.series.begin(), result.series.end());
-    return result;
-}
-
 struct CardPanes {
     CRichEditCtrl ctlGeneral, ctlSpecs, ctlSpeeds;
+};
+
+struct ExtraPanes {
+    CRichEditCtrl ctlStrips, ctlSpeeds, ctlSpecs;
 };
 
 std::string EncodePanes(CRichTextHtml& html, const CRichEditCtrl& a, const CRichEditCtrl& b,
@@ -276,14 +234,24 @@ HtmlExportSummary ExportHtml(const HtmlExportOptions& options, std::ostream& dia
         strGroupCard = CardJson(html, panes, card) + "}";
     }
 
+    // The additional data's template, read once like the card's.
+    ExtraPanes extraTemplates;
+    const std::string strExtraWarning =
+        LoadExtraTemplates(extraTemplates.ctlStrips, extraTemplates.ctlSpeeds,
+                           extraTemplates.ctlSpecs, strExtraTemplate);
+    if (!strExtraWarning.empty() && !types.empty())
+        diag << cp1251::ToUtf8(strExtraWarning) << '\n';
+
     CChunkSeries cards(site, "cards", kCardsPerFile, kMaxDataFileBytes);
     CChunkSeries extras(site, "extra", kCardsPerFile, kMaxDataFileBytes);
     CChunkSeries names(site, "names", kNamesPerFile, kMaxDataFileBytes);
     std::int32_t nExtraDefaultTab = kDefaultTabTwips;
-    bool bExtraWarned = false, bExtraLearned = false;
+    bool bExtraLearned = false;
     std::int64_t nPictureBytes = 0;
     CProgressBar progress(pProgress, "types", summary.nTypes);
-    for (const std::int32_t nRecord : types) {
+    CSitePictures pictures(options.strDir, site.GetRoot(), types);
+    for (std::size_t nIndex = 0; nIndex < types.size(); ++nIndex) {
+        const std::int32_t nRecord = types[nIndex];
         CardPanes panes = templates;
         CAircraftText text(&files);
         CItemCard card(text, panes.ctlGeneral, panes.ctlSpecs, panes.ctlSpeeds);
@@ -294,18 +262,17 @@ HtmlExportSummary ExportHtml(const HtmlExportOptions& options, std::ostream& dia
         }
         std::string strCard = CardJson(html, panes, card);
 
-        if (card.m_bImagesEnabled && files.m_filePictures.IsOpen()) {
-            const std::string strRel = "pictures/" + std::to_string(nRecord / kPictureShard) + "/" +
-                                       std::to_string(nRecord);
-            const std::string strFolder = site.GetRoot() + "/" + strRel;
-            // An earlier export into the same site may have left pictures
-            // this one does not write; the listing below must not find them.
-            RemovePictures(strFolder);
-            std::ostringstream notes;
-            ExportPictures(files, nRecord, strFolder, notes);
-            if (!notes.str().empty())
-                diag << "type " << nRecord << ": " << notes.str();
-            const PictureFiles written = ListPictures(strFolder);
+        const bool bPictures = card.m_bImagesEnabled && files.m_filePictures.IsOpen();
+        SitePictures written = pictures.Take(nIndex);
+        // The workers decide from the record as the card does; should they
+        // differ, the card's decision holds.
+        if (bPictures && !written.bWritten)
+            written = CSitePictures::Write(files, site.GetRoot(), nRecord);
+        else if (!bPictures && written.bWritten)
+            CSitePictures::Remove(site.GetRoot(), nRecord);
+        if (bPictures) {
+            if (!written.strNotes.empty())
+                diag << "type " << nRecord << ": " << written.strNotes;
             strCard += std::string(",\"pv\":") + (written.bPreview ? "true" : "false") +
                        ",\"pics\":" + nlohmann::json(written.series).dump();
             summary.nPictures +=
@@ -314,21 +281,16 @@ HtmlExportSummary ExportHtml(const HtmlExportOptions& options, std::ostream& dia
         }
         cards.Add(nRecord, strCard + "}");
 
-        CRichEditCtrl ctlStrips, ctlSpeeds, ctlSpecs;
-        const std::string strWarning =
-            FillExtraPanes(ctlStrips, ctlSpeeds, ctlSpecs, text, files, strExtraTemplate);
-        if (!strWarning.empty() && !bExtraWarned) {
-            diag << cp1251::ToUtf8(strWarning) << '\n';
-            bExtraWarned = true;
-        }
-        nExtraDefaultTab = ctlStrips.GetDocument().GetDefaultTab();
+        ExtraPanes extra = extraTemplates;
+        FillExtraValues(extra.ctlStrips, extra.ctlSpeeds, extra.ctlSpecs, text, files);
+        nExtraDefaultTab = extra.ctlStrips.GetDocument().GetDefaultTab();
         if (!bExtraLearned) {
             // The first type's additional data brings the template's captions.
-            for (const CRichEditCtrl* pCtl : {&ctlStrips, &ctlSpeeds, &ctlSpecs})
+            for (const CRichEditCtrl* pCtl : {&extra.ctlStrips, &extra.ctlSpeeds, &extra.ctlSpecs})
                 html.Learn(pCtl->GetDocument());
             bExtraLearned = true;
         }
-        extras.Add(nRecord, EncodePanes(html, ctlStrips, ctlSpeeds, ctlSpecs));
+        extras.Add(nRecord, EncodePanes(html, extra.ctlStrips, extra.ctlSpeeds, extra.ctlSpecs));
 
         // The search's five names, upper-cased once here as the search does
         // with its pattern, separated by NUL, which no pool string holds.
@@ -362,9 +324,10 @@ HtmlExportSummary ExportHtml(const HtmlExportOptions& options, std::ostream& dia
         "{\"title\":" + strTitleJson + ",\"items\":" + std::to_string(records.size()) +
         ",\"treeShard\":" + std::to_string(kTreeShard) +
         ",\"orderChunk\":" + std::to_string(kOrderChunk) +
-        ",\"pictureShard\":" + std::to_string(kPictureShard) + ",\"cards\":" + starts(cards) +
-        ",\"extra\":" + starts(extras) + ",\"names\":" + starts(names) +
-        ",\"tabs\":" + nlohmann::json(html.GetTabStops()).dump() + ",\"defaultTab\":{\"card\":" +
+        ",\"pictureShard\":" + std::to_string(CSitePictures::kShard) +
+        ",\"cards\":" + starts(cards) + ",\"extra\":" + starts(extras) +
+        ",\"names\":" + starts(names) + ",\"tabs\":" + nlohmann::json(html.GetTabStops()).dump() +
+        ",\"defaultTab\":{\"card\":" +
         std::to_string(
             CRichTextHtml::TwipsToPixels(templates.ctlGeneral.GetDocument().GetDefaultTab())) +
         ",\"extra\":" + std::to_string(CRichTextHtml::TwipsToPixels(nExtraDefaultTab)) +

@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <iostream>
 #include <limits>
+#include <malloc.h>
 #include <optional>
 #include <unistd.h>
 
@@ -186,6 +187,13 @@ int RunRender(const RenderRequest& request, bool bSelect) {
 
 int main(int argc, char** argv) {
     QuietRuntimeDirWarning();
+#ifdef __GLIBC__
+    // Pictures are decoded and encoded one after another in buffers of a few
+    // hundred KB: kept on the heap rather than mapped and unmapped each time,
+    // they cost no page faults after the first picture.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
     CLI::App app{"verlumo-db: builds, dumps and checks Verlumo aircraft type databases.\n"
                  "A database is a directory with Strings.dat, Tree.dat, AircraftItems.dat,\n"
                  "FlightStrips.dat, Pictures.dat and the templates \"Static texts.rtf\" and\n"
