@@ -94,7 +94,11 @@ std::string Encode(const CDibSection& dib) {
     // The rows top first, each behind its filter byte 0 (none), compressed
     // whole into one IDAT. The buffer is the thread's, kept between pictures.
     thread_local std::vector<unsigned char> raw;
-    raw.resize((nRowBytes + 1) * nHeight);
+    // Grown, never shrunk: a resize between a preview and a picture would
+    // clear the difference each time.
+    const std::size_t nRaw = (nRowBytes + 1) * nHeight;
+    if (raw.size() < nRaw)
+        raw.resize(nRaw);
     for (std::uint32_t y = 0; y < nHeight; ++y) {
         const unsigned char* pSource = dib.GetBits() + dib.GetStride() * (nHeight - 1 - y);
         unsigned char* pRow = raw.data() + (nRowBytes + 1) * y;
@@ -112,11 +116,11 @@ std::string Encode(const CDibSection& dib) {
     nChunk = OpenChunk(out, "IDAT");
     thread_local std::vector<unsigned char> packed;
     packed.clear();
-    if (!rowdeflate::Compress(raw.data(), raw.size(), nRowBytes + 1, packed)) {
+    if (!rowdeflate::Compress(raw.data(), nRaw, nRowBytes + 1, packed)) {
         libdeflate_compressor& compressor = Compressor();
-        packed.resize(libdeflate_zlib_compress_bound(&compressor, raw.size()));
-        packed.resize(libdeflate_zlib_compress(&compressor, raw.data(), raw.size(), packed.data(),
-                                               packed.size()));
+        packed.resize(libdeflate_zlib_compress_bound(&compressor, nRaw));
+        packed.resize(
+            libdeflate_zlib_compress(&compressor, raw.data(), nRaw, packed.data(), packed.size()));
         if (packed.empty())
             throw std::runtime_error("the picture cannot be compressed");
     }

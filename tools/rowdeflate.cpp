@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstring>
 #include <libdeflate.h>
-#include <queue>
 
 namespace {
 
@@ -61,59 +60,70 @@ int DistanceSymbol(std::size_t nDistance) {
     return k;
 }
 
-// Code lengths of at most nMaxBits for the frequencies, by Huffman's
-// construction; when the tree grows too deep the frequencies are halved and
-// it is built again, which ends at a balanced tree at the latest. Fewer than
-// two used symbols get two codes of one bit, so every code is complete.
+// Code lengths of at most nMaxBits for the frequencies: Huffman's
+// construction by two queues over the symbols sorted by frequency, then, when
+// the tree is too deep, its deepest leaves moved up while keeping the code
+// complete (the adjustment of JPEG's Annex K.3), and the lengths handed out
+// shortest first to the most frequent symbols. Fewer than two used symbols
+// get two codes of one bit, so every code is complete.
 void BuildLengths(const std::uint32_t* pFreq, int nSymbols, int nMaxBits, std::uint8_t* pLength) {
-    std::vector<std::uint32_t> freq(pFreq, pFreq + nSymbols);
-    std::vector<int> used;
-    for (int s = 0; s < nSymbols; ++s)
-        if (freq[static_cast<std::size_t>(s)])
-            used.push_back(s);
     std::fill(pLength, pLength + nSymbols, std::uint8_t{0});
-    if (used.size() < 2) {
-        const int nFirst = used.empty() ? 0 : used[0];
+    std::array<int, kLitLenSymbols> used{};
+    std::size_t nUsed = 0;
+    for (int s = 0; s < nSymbols; ++s)
+        if (pFreq[s])
+            used[nUsed++] = s;
+    if (nUsed < 2) {
+        const int nFirst = nUsed ? used[0] : 0;
         pLength[nFirst] = 1;
         pLength[nFirst == 0 ? 1 : 0] = 1;
         return;
     }
-    const std::size_t nLeaves = used.size();
-    std::vector<int> parent(2 * nLeaves - 1);
-    std::vector<int> depth(2 * nLeaves - 1);
-    for (;;) {
-        using Node = std::pair<std::uint64_t, int>; // weight, node
-        std::priority_queue<Node, std::vector<Node>, std::greater<>> heap;
-        for (std::size_t i = 0; i < nLeaves; ++i)
-            heap.push({freq[static_cast<std::size_t>(used[i])], static_cast<int>(i)});
-        int nNext = static_cast<int>(nLeaves);
-        while (heap.size() > 1) {
-            const Node a = heap.top();
-            heap.pop();
-            const Node b = heap.top();
-            heap.pop();
-            parent[static_cast<std::size_t>(a.second)] = nNext;
-            parent[static_cast<std::size_t>(b.second)] = nNext;
-            heap.push({a.first + b.first, nNext++});
-        }
-        // Parents are made after their children: from the root down.
-        const int nRoot = nNext - 1;
-        depth[static_cast<std::size_t>(nRoot)] = 0;
-        int nDeepest = 0;
-        for (int n = nRoot - 1; n >= 0; --n) {
-            const auto i = static_cast<std::size_t>(n);
-            depth[i] = depth[static_cast<std::size_t>(parent[i])] + 1;
-            if (n < static_cast<int>(nLeaves))
-                nDeepest = std::max(nDeepest, depth[i]);
-        }
-        if (nDeepest <= nMaxBits) {
-            for (std::size_t i = 0; i < nLeaves; ++i)
-                pLength[used[i]] = static_cast<std::uint8_t>(depth[i]);
-            return;
-        }
-        for (const int s : used)
-            freq[static_cast<std::size_t>(s)] = (freq[static_cast<std::size_t>(s)] + 1) / 2;
+    std::sort(used.begin(), used.begin() + static_cast<std::ptrdiff_t>(nUsed),
+              [&](int a, int b) { return pFreq[a] != pFreq[b] ? pFreq[a] < pFreq[b] : a < b; });
+
+    // Nodes 0..nUsed-1 are the leaves in that order, then the inner nodes in
+    // the order they are made, which is also by weight.
+    std::array<std::uint64_t, 2 * kLitLenSymbols> weight{};
+    std::array<int, 2 * kLitLenSymbols> parent{}, depth{};
+    for (std::size_t i = 0; i < nUsed; ++i)
+        weight[i] = pFreq[used[i]];
+    std::size_t nLeaf = 0, nInner = nUsed, nMade = nUsed;
+    const auto takeSmallest = [&] {
+        if (nLeaf < nUsed && (nInner >= nMade || weight[nLeaf] <= weight[nInner]))
+            return nLeaf++;
+        return nInner++;
+    };
+    while (nMade < 2 * nUsed - 1) {
+        const std::size_t a = takeSmallest(), b = takeSmallest();
+        weight[nMade] = weight[a] + weight[b];
+        parent[a] = parent[b] = static_cast<int>(nMade);
+        ++nMade;
     }
+    depth[nMade - 1] = 0;
+    std::array<int, 2 * kLitLenSymbols> count{};
+    int nDeepest = 0;
+    for (std::size_t n = nMade - 1; n-- > 0;) {
+        depth[n] = depth[static_cast<std::size_t>(parent[n])] + 1;
+        if (n < nUsed) {
+            ++count[static_cast<std::size_t>(depth[n])];
+            nDeepest = std::max(nDeepest, depth[n]);
+        }
+    }
+    for (int i = nDeepest; i > nMaxBits; --i)
+        while (count[static_cast<std::size_t>(i)] > 0) {
+            int j = i - 2;
+            while (count[static_cast<std::size_t>(j)] == 0)
+                --j;
+            count[static_cast<std::size_t>(i)] -= 2;
+            count[static_cast<std::size_t>(i - 1)] += 1;
+            count[static_cast<std::size_t>(j + 1)] += 2;
+            count[static_cast<std::size_t>(j)] -= 1;
+        }
+    std::size_t nNext = nUsed; // the most frequent symbol is the last
+    for (int nBits = 1; nBits <= std::min(nDeepest, nMaxBits); ++nBits)
+        for (int k = 0; k < count[static_cast<std::size_t>(nBits)]; ++k)
+            pLength[used[--nNext]] = static_cast<std::uint8_t>(nBits);
 }
 
 // Canonical codes for the lengths, bit-reversed: deflate sends a code's
@@ -206,10 +216,13 @@ bool Compress(const unsigned char* p, std::size_t n, std::size_t nRowBytes,
     std::size_t nLiterals = 0;
     for (std::size_t i = 0; i < n;) {
         const std::size_t nMax = std::min(kMaxMatch, n - i);
-        const std::size_t nRun = i >= 1 ? MatchLength(p + i, p + i - 1, nMax, true) : 0;
-        const std::size_t nUp = bRowMatches && i >= nRowBytes && nRun < nMax
-                                    ? MatchLength(p + i, p + i - nRowBytes, nMax, false)
-                                    : 0;
+        // The first byte decides most positions without a call.
+        const std::size_t nRun =
+            i >= 1 && p[i] == p[i - 1] ? MatchLength(p + i, p + i - 1, nMax, true) : 0;
+        const std::size_t nUp =
+            bRowMatches && i >= nRowBytes && nRun < nMax && p[i] == p[i - nRowBytes]
+                ? MatchLength(p + i, p + i - nRowBytes, nMax, false)
+                : 0;
         const std::size_t nLength = std::max(nRun, nUp);
         if (nLength >= kMinMatch) {
             const bool bUp = nUp > nRun;
