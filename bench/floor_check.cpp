@@ -95,14 +95,7 @@ int main(int argc, char** argv) {
     }
     try {
         const std::string strDir = argv[1];
-        const std::string tree =
-            ReadWholeFile(CDatabaseFiles::PathIn(strDir, CDatabaseFiles::kTreeName));
-        const std::string pool =
-            ReadWholeFile(CDatabaseFiles::PathIn(strDir, CDatabaseFiles::kStringsName));
-        const std::string types =
-            ReadWholeFile(CDatabaseFiles::PathIn(strDir, CDatabaseFiles::kAircraftName));
-        const std::string strips =
-            ReadWholeFile(CDatabaseFiles::PathIn(strDir, CDatabaseFiles::kStripsName));
+        const auto [tree, pool, types, strips] = ReadDatabaseBytes(strDir);
         CFloorCheck check{pool};
         check.nProblems += tree.size() % TreeRecord::kSize != 0;
         check.nProblems += types.size() % AircraftRecord::kSize != 0;

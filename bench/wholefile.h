@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/databasefiles.h"
+
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -26,4 +28,16 @@ inline std::string ReadWholeFile(const std::string& strPath) {
     }
     ::close(fd);
     return bytes;
+}
+
+// The four data files the floors of dump and check read.
+struct DatabaseBytes {
+    std::string tree, pool, types, strips;
+};
+
+inline DatabaseBytes ReadDatabaseBytes(const std::string& strDir) {
+    return {ReadWholeFile(CDatabaseFiles::PathIn(strDir, CDatabaseFiles::kTreeName)),
+            ReadWholeFile(CDatabaseFiles::PathIn(strDir, CDatabaseFiles::kStringsName)),
+            ReadWholeFile(CDatabaseFiles::PathIn(strDir, CDatabaseFiles::kAircraftName)),
+            ReadWholeFile(CDatabaseFiles::PathIn(strDir, CDatabaseFiles::kStripsName))};
 }
