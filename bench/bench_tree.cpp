@@ -2,6 +2,7 @@
 // item. Reports items per second and the store's bytes per item.
 // --build=DIR builds the tree of DIR once and --walk=DIR reads and walks the
 // same bytes once, each as a fresh process for bench/run to time.
+#include "bench/wholefile.h"
 #include "data/databasefiles.h"
 #include "data/le.h"
 #include "mainwnd/typetree.h"
@@ -85,32 +86,11 @@ int BuildOnce(const std::string& strDir) {
     return 0;
 }
 
-std::string ReadWhole(const std::string& strPath) {
-    std::string bytes;
-    const int fd = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return bytes;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0) {
-        bytes.resize(static_cast<std::size_t>(st.st_size));
-        std::size_t nDone = 0;
-        while (nDone < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + nDone, bytes.size() - nDone);
-            if (n <= 0)
-                break;
-            nDone += static_cast<std::size_t>(n);
-        }
-        bytes.resize(nDone);
-    }
-    ::close(fd);
-    return bytes;
-}
-
 // Its floor: the same bytes of Tree.dat and Strings.dat read whole, every
 // record decoded and its caption's length found.
 int WalkOnce(const std::string& strDir) {
-    const std::string tree = ReadWhole(strDir + "/Tree.dat");
-    const std::string pool = ReadWhole(strDir + "/Strings.dat");
+    const std::string tree = ReadWholeFile(strDir + "/Tree.dat");
+    const std::string pool = ReadWholeFile(strDir + "/Strings.dat");
     std::size_t nItems = 0, nBytes = 0;
     for (std::size_t i = 0; i + 12 <= tree.size(); i += 12) {
         const auto* p = reinterpret_cast<const unsigned char*>(tree.data() + i);

@@ -11,10 +11,15 @@ StripRecord StripRecord::FromBytes(const unsigned char* p) {
 }
 
 std::vector<StripRecord> ReadStripRows(CRecordFile& fileStrips, const AircraftRecord& record) {
+    return ReadStripRows(fileStrips, record, fileStrips.IsOpen() ? fileStrips.GetRecordCount() : 0);
+}
+
+std::vector<StripRecord> ReadStripRows(CRecordFile& fileStrips, const AircraftRecord& record,
+                                       std::int64_t nRowsInFile) {
     std::vector<StripRecord> rows;
     if (record.firstStrip < 0 || !fileStrips.IsOpen())
         return rows;
-    const std::int64_t nInFile = fileStrips.GetRecordCount() - record.firstStrip;
+    const std::int64_t nInFile = nRowsInFile - record.firstStrip;
     const std::int64_t nRows = std::min<std::int64_t>({record.stripCount, nInFile, kMaxStripRows});
     if (nRows <= 0)
         return rows;

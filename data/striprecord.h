@@ -24,3 +24,7 @@ inline constexpr std::int32_t kMaxStripRows = 65'536;
 // be read whole, and after kMaxStripRows rows. Memory follows the rows the
 // file holds, never the count the record asks for.
 std::vector<StripRecord> ReadStripRows(CRecordFile& fileStrips, const AircraftRecord& record);
+// The same with the file's row count known: a walk over every type asks the
+// file's length once, not once per type.
+std::vector<StripRecord> ReadStripRows(CRecordFile& fileStrips, const AircraftRecord& record,
+                                       std::int64_t nRowsInFile);

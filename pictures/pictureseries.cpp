@@ -1,5 +1,7 @@
 #include "pictures/pictureseries.h"
 
+#include <utility>
+
 #include "data/aircraftrecord.h"
 #include "pictures/lzwcodec.h"
 #include "pictures/pictureheader.h"
@@ -51,7 +53,10 @@ PictureSeries ScanPictures(CFile& file, const AircraftRecord& record) {
     return series;
 }
 
-std::unique_ptr<CDibSection> ReadPicture(CFile& file, int* pnResult, std::size_t* pnDecoded) {
+namespace {
+
+std::unique_ptr<CDibSection> ReadPictureIn(CFile& file, std::unique_ptr<CDibSection> pReuse,
+                                           int* pnResult, std::size_t* pnDecoded) {
     if (pnResult)
         *pnResult = 0;
     if (pnDecoded)
@@ -59,13 +64,23 @@ std::unique_ptr<CDibSection> ReadPicture(CFile& file, int* pnResult, std::size_t
     std::unique_ptr<CBitmapInfo> pBlock;
     if (ReadPictureHeader(file, pBlock) < 0 || !pBlock)
         return nullptr;
-    std::unique_ptr<CDibSection> pDib = CDibSection::Create(*pBlock);
+    std::unique_ptr<CDibSection> pDib = CDibSection::Create(*pBlock, std::move(pReuse));
     if (!pDib)
         return nullptr;
     const int nResult = DecodePictureBits(file, pDib->GetBits(), pDib->GetSize(), pnDecoded);
     if (pnResult)
         *pnResult = nResult;
     return pDib;
+}
+
+} // namespace
+
+std::unique_ptr<CDibSection> ReadPicture(CFile& file, int* pnResult, std::size_t* pnDecoded) {
+    return ReadPictureIn(file, nullptr, pnResult, pnDecoded);
+}
+
+std::unique_ptr<CDibSection> ReadPicture(CFile& file, std::unique_ptr<CDibSection> pReuse) {
+    return ReadPictureIn(file, std::move(pReuse), nullptr, nullptr);
 }
 
 std::unique_ptr<CDibSection> ReadPreview(CFile& file, const AircraftRecord& record, bool* pbDrawn) {

@@ -48,3 +48,6 @@ std::unique_ptr<CDibSection> ReadPreview(CFile& file, const AircraftRecord& reco
 // pnDecoded the pixel bytes the stream delivered (see DecodePictureBits).
 std::unique_ptr<CDibSection> ReadPicture(CFile& file, int* pnResult = nullptr,
                                          std::size_t* pnDecoded = nullptr);
+// The same in pReuse's memory (see CDibSection::Create): the viewer's step
+// from one picture to the next.
+std::unique_ptr<CDibSection> ReadPicture(CFile& file, std::unique_ptr<CDibSection> pReuse);

@@ -1,6 +1,7 @@
 #include "platform/dibsection.h"
 
 #include <new>
+#include <utility>
 
 std::size_t CDibSection::StrideFor(std::int32_t nWidth, int nBitCount) {
     const auto nBits = static_cast<std::uint64_t>(nWidth) * static_cast<std::uint64_t>(nBitCount);
@@ -8,6 +9,11 @@ std::size_t CDibSection::StrideFor(std::int32_t nWidth, int nBitCount) {
 }
 
 std::unique_ptr<CDibSection> CDibSection::Create(const CBitmapInfo& info) {
+    return Create(info, nullptr);
+}
+
+std::unique_ptr<CDibSection> CDibSection::Create(const CBitmapInfo& info,
+                                                 std::unique_ptr<CDibSection> pReuse) {
     const BITMAPINFOHEADER& hdr = info.bmiHeader;
     if (hdr.biWidth < 1 || hdr.biWidth > kMaxSide || hdr.biHeight < 1 || hdr.biHeight > kMaxSide)
         return nullptr;
@@ -26,7 +32,8 @@ std::unique_ptr<CDibSection> CDibSection::Create(const CBitmapInfo& info) {
         return nullptr;
 
     try {
-        std::unique_ptr<CDibSection> pDib(new CDibSection);
+        std::unique_ptr<CDibSection> pDib =
+            pReuse ? std::move(pReuse) : std::unique_ptr<CDibSection>(new CDibSection);
         pDib->m_nWidth = hdr.biWidth;
         pDib->m_nHeight = hdr.biHeight;
         pDib->m_nBitCount = nBitCount;

@@ -56,6 +56,11 @@ public:
     // longer than 256, and then unused), more than kMaxPixelBytes of pixels,
     // or no memory for them.
     static std::unique_ptr<CDibSection> Create(const CBitmapInfo& info);
+    // The same in pReuse's memory when it is given: a viewer stepping through
+    // a series keeps one pixel buffer instead of allocating one per picture.
+    // The pixels start zeroed all the same.
+    static std::unique_ptr<CDibSection> Create(const CBitmapInfo& info,
+                                               std::unique_ptr<CDibSection> pReuse);
 
     // Row length in bytes for a width and depth, padded to 4 bytes.
     static std::size_t StrideFor(std::int32_t nWidth, int nBitCount);

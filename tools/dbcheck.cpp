@@ -144,6 +144,27 @@ void CheckStringRef(CReport& report, const CLongRuns* pPool, const char* pszFile
                                           " bytes; the viewer shows only that much of it");
 }
 
+// Records are checked in blocks of this many: one read per block, not one
+// seek and read per record. 4096 records of the largest kind are 624 KiB.
+constexpr std::int64_t kRecordsPerRead = 4096;
+
+// Calls f(n, bytes) for the records 0 to nRecords - 1 of file, in order,
+// stopping at the first that cannot be read whole.
+template <class F> void ForEachRecord(CRecordFile& file, std::int64_t nRecords, F f) {
+    const auto nSize = static_cast<std::size_t>(file.m_nRecordSize);
+    std::vector<unsigned char> block(static_cast<std::size_t>(kRecordsPerRead) * nSize);
+    file.Seek(0, CFile::begin);
+    for (std::int64_t nFirst = 0; nFirst < nRecords; nFirst += kRecordsPerRead) {
+        const auto nWanted =
+            static_cast<std::size_t>(std::min<std::int64_t>(kRecordsPerRead, nRecords - nFirst));
+        const std::size_t nRead = file.Read(block.data(), nWanted * nSize) / nSize;
+        for (std::size_t i = 0; i < nRead; ++i)
+            f(nFirst + static_cast<std::int64_t>(i), block.data() + i * nSize);
+        if (nRead < nWanted)
+            return;
+    }
+}
+
 void CheckTree(CReport& report, CDatabaseFiles& files, const CLongRuns* pPool, bool bTypes,
                std::int64_t nTypes, CheckSummary& summary) {
     CTreeCtrl ctlTree;
@@ -178,11 +199,8 @@ void CheckTree(CReport& report, CDatabaseFiles& files, const CLongRuns* pPool, b
                                          std::to_string(rec.parent) + ", but " + strWhy + "; " +
                                          strLeftOut);
     }
-    for (std::int64_t n = 0; n < nRecords; ++n) {
-        unsigned char bytes[TreeRecord::kSize];
-        if (!files.m_fileTree.ReadRecord(static_cast<std::int32_t>(n), bytes))
-            break;
-        const TreeRecord rec = TreeRecord::FromBytes(bytes);
+    ForEachRecord(files.m_fileTree, nRecords, [&](std::int64_t n, const unsigned char* p) {
+        const TreeRecord rec = TreeRecord::FromBytes(p);
         CheckStringRef(report, pPool, CDatabaseFiles::kTreeName, n, "caption offset",
                        rec.nameOffset);
         if (bTypes && rec.item >= nTypes)
@@ -190,7 +208,7 @@ void CheckTree(CReport& report, CDatabaseFiles& files, const CLongRuns* pPool, b
                        Rec(CDatabaseFiles::kTreeName, n) + "item data " + std::to_string(rec.item) +
                            " points past AircraftItems.dat (" + std::to_string(nTypes) +
                            " records)");
-    }
+    });
 }
 
 // One picture record at nOffset: a header the viewer can show, a colour table
@@ -272,14 +290,11 @@ using PreviewStarts = std::map<std::uint64_t, std::int64_t>;
 
 PreviewStarts CollectPreviews(CDatabaseFiles& files, std::int64_t nTypes) {
     PreviewStarts starts;
-    for (std::int64_t n = 0; n < nTypes; ++n) {
-        unsigned char bytes[AircraftRecord::kSize];
-        if (!files.m_fileAircraft.ReadRecord(static_cast<std::int32_t>(n), bytes))
-            break;
-        const AircraftRecord rec = AircraftRecord::FromBytes(bytes);
+    ForEachRecord(files.m_fileAircraft, nTypes, [&](std::int64_t n, const unsigned char* p) {
+        const AircraftRecord rec = AircraftRecord::FromBytes(p);
         if (HasPictures(rec))
             starts.emplace(static_cast<std::uint32_t>(rec.previewOffset), n);
-    }
+    });
     return starts;
 }
 
@@ -338,44 +353,47 @@ void CheckTypes(CReport& report, CDatabaseFiles& files, const CLongRuns* pPool,
                 CheckSummary& summary) {
     const bool bStrips = files.m_fileStrips.IsOpen();
     const std::int64_t nStripRows = bStrips ? files.m_fileStrips.GetRecordCount() : 0;
-    const PreviewStarts starts =
-        files.m_filePictures.IsOpen() ? CollectPreviews(files, summary.nTypes) : PreviewStarts{};
-    for (std::int64_t n = 0; n < summary.nTypes; ++n) {
-        unsigned char bytes[AircraftRecord::kSize];
-        if (!files.m_fileAircraft.ReadRecord(static_cast<std::int32_t>(n), bytes))
-            break;
-        const AircraftRecord rec = AircraftRecord::FromBytes(bytes);
-        const std::pair<const char*, std::int32_t> refs[] = {
-            {"firm", rec.firm},   {"country", rec.country}, {"text", rec.text},
-            {"model", rec.model}, {"name", rec.name},       {"type", rec.type}};
-        for (const auto& [pszField, nOffset] : refs)
-            CheckStringRef(report, pPool, CDatabaseFiles::kAircraftName, n, pszField, nOffset);
-        const auto where = [n] { return Rec(CDatabaseFiles::kAircraftName, n); };
+    // An empty picture file turns every preview offset away before the
+    // starts are looked at, so they are not collected for it.
+    const PreviewStarts starts = files.m_filePictures.IsOpen() && files.m_filePictures.GetLength()
+                                     ? CollectPreviews(files, summary.nTypes)
+                                     : PreviewStarts{};
+    ForEachRecord(
+        files.m_fileAircraft, summary.nTypes, [&](std::int64_t n, const unsigned char* p) {
+            const AircraftRecord rec = AircraftRecord::FromBytes(p);
+            const std::pair<const char*, std::int32_t> refs[] = {
+                {"firm", rec.firm},   {"country", rec.country}, {"text", rec.text},
+                {"model", rec.model}, {"name", rec.name},       {"type", rec.type}};
+            for (const auto& [pszField, nOffset] : refs)
+                CheckStringRef(report, pPool, CDatabaseFiles::kAircraftName, n, pszField, nOffset);
+            const auto where = [n] { return Rec(CDatabaseFiles::kAircraftName, n); };
 
-        if (rec.stripCount < 0)
-            report.Add("negative strip count", where() + "strip row count " +
-                                                   std::to_string(rec.stripCount) + " is negative");
-        else if (bStrips && rec.stripCount > 0 &&
-                 (rec.firstStrip < 0 || std::int64_t{rec.firstStrip} + rec.stripCount > nStripRows))
-            report.Add("strip rows outside FlightStrips.dat",
-                       where() + "strip rows " + std::to_string(rec.firstStrip) + " to " +
-                           std::to_string(std::int64_t{rec.firstStrip} + rec.stripCount - 1) +
-                           " lie outside FlightStrips.dat (" + std::to_string(nStripRows) +
-                           " rows)");
-        if (rec.stripCount > kMaxStripRows)
-            report.Add("too many strip rows",
-                       where() + "strip row count " + std::to_string(rec.stripCount) +
-                           " is beyond the " + std::to_string(kMaxStripRows) +
-                           " rows a table shows; the rest are left out");
+            if (rec.stripCount < 0)
+                report.Add("negative strip count", where() + "strip row count " +
+                                                       std::to_string(rec.stripCount) +
+                                                       " is negative");
+            else if (bStrips && rec.stripCount > 0 &&
+                     (rec.firstStrip < 0 ||
+                      std::int64_t{rec.firstStrip} + rec.stripCount > nStripRows))
+                report.Add("strip rows outside FlightStrips.dat",
+                           where() + "strip rows " + std::to_string(rec.firstStrip) + " to " +
+                               std::to_string(std::int64_t{rec.firstStrip} + rec.stripCount - 1) +
+                               " lie outside FlightStrips.dat (" + std::to_string(nStripRows) +
+                               " rows)");
+            if (rec.stripCount > kMaxStripRows)
+                report.Add("too many strip rows",
+                           where() + "strip row count " + std::to_string(rec.stripCount) +
+                               " is beyond the " + std::to_string(kMaxStripRows) +
+                               " rows a table shows; the rest are left out");
 
-        if (rec.pictureCount < 0 || rec.previewOffset < 0)
-            report.Add("negative picture fields",
-                       where() + "picture count " + std::to_string(rec.pictureCount) +
-                           " and preview offset " + std::to_string(rec.previewOffset) +
-                           " must not be negative");
-        else if (HasPictures(rec) && files.m_filePictures.IsOpen())
-            summary.nPictures += CheckPictures(report, files, starts, n, rec);
-    }
+            if (rec.pictureCount < 0 || rec.previewOffset < 0)
+                report.Add("negative picture fields",
+                           where() + "picture count " + std::to_string(rec.pictureCount) +
+                               " and preview offset " + std::to_string(rec.previewOffset) +
+                               " must not be negative");
+            else if (HasPictures(rec) && files.m_filePictures.IsOpen())
+                summary.nPictures += CheckPictures(report, files, starts, n, rec);
+        });
 }
 
 } // namespace

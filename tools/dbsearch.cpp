@@ -26,18 +26,27 @@ int SearchDatabase(const std::string& strDir, const std::string& strTextUtf8, bo
 
     CDatabaseFiles files;
     files.Open(strDir);
+    const auto notInTree = [&] {
+        err << "verlumo-db search: position " << *nFrom << " is not in the tree of " << strDir
+            << '\n';
+        return kExitBadInput;
+    };
+    // The tree holds at most one item per record, so a position past the
+    // records is refused from the file's length, before the tree of captions
+    // is built. One within them may still lie past where the build stops.
+    const bool bFromItem = nFrom && *nFrom != -1;
+    if (bFromItem &&
+        (*nFrom < 0 || !files.m_fileTree.IsOpen() || *nFrom >= files.m_fileTree.GetRecordCount()))
+        return notInTree();
     CTreeCtrl ctlTree;
     CTypeTree tree(ctlTree, files, nullptr);
     tree.Build();
 
     HTREEITEM hSelected = 0;
-    if (nFrom && *nFrom != -1) {
+    if (bFromItem) {
         hSelected = tree.GetItemAtPosition(*nFrom);
-        if (!hSelected) {
-            err << "verlumo-db search: position " << *nFrom << " is not in the tree of " << strDir
-                << '\n';
-            return kExitBadInput;
-        }
+        if (!hSelected)
+            return notInTree();
     }
 
     CAircraftText match(&files);

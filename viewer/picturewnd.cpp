@@ -157,18 +157,23 @@ std::size_t CPictureWnd::PictureCount() const {
 void CPictureWnd::ShowPicture() {
     if (!m_bWindow)
         return;
-    QImage picture;
+    bool bPicture = false;
     {
         const CWaitCursor wait(m_hWaitCursor);
         // A header the DIB section refuses shows nothing: the area stays grey.
-        if (const auto pDib = ReadPicture(m_pApp->m_filePictures))
-            picture = DibToImage(*pDib);
+        // The step before keeps its buffers for this one.
+        m_pDib = ReadPicture(m_pApp->m_filePictures, std::move(m_pDib));
+        if (m_pDib) {
+            DibToImage(*m_pDib, m_picture);
+            bPicture = !m_picture.isNull();
+        }
     }
     QRect rc = GetClientRect();
     rc.setTop(m_nToolBarHeight);
     FillSolidRect(rc, kBackground);
-    if (picture.isNull())
+    if (!bPicture)
         return;
+    const QImage& picture = m_picture;
     const ViewerPoint at = PictureOrigin(rc.width(), GetClientRect().height(), m_nToolBarHeight,
                                          picture.width(), picture.height());
     QPainter painter(&m_clientImage);
@@ -297,6 +302,9 @@ void CPictureWnd::DestroyWindow() {
     // another window took the focus: that window keeps it.
     const bool bWasActive = isActiveWindow();
     m_bWindow = false;
+    // A closed viewer holds no picture.
+    m_pDib.reset();
+    m_picture = QImage();
     hide();
     if (bWasActive && parentWidget())
         parentWidget()->activateWindow();

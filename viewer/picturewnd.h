@@ -4,8 +4,10 @@
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class CAircraftText;
+class CDibSection;
 class CDatabaseFiles;
 class QToolBar;
 
@@ -81,6 +83,10 @@ private:
     // What the client area shows: drawn by the opening and ShowPicture
     // only, and put on the screen by the repaints Qt asks for.
     QImage m_clientImage;
+    // The shown picture's DIB and image, kept from one step to the next so
+    // that a step reuses their memory; freed when the window closes.
+    std::unique_ptr<CDibSection> m_pDib;
+    QImage m_picture;
     bool m_bWindow = false;
     bool m_bClosing = false;
 };

@@ -19,15 +19,24 @@ QList<QRgb> ColourTable(const CDibSection& dib, int nEntries) {
 } // namespace
 
 QImage DibToImage(const CDibSection& dib) {
+    QImage image;
+    DibToImage(dib, image);
+    return image;
+}
+
+void DibToImage(const CDibSection& dib, QImage& image) {
     const int nWidth = dib.GetWidth();
     const int nHeight = dib.GetHeight();
     const int nBits = dib.GetBitCount();
     const QImage::Format format = nBits == 24  ? QImage::Format_BGR888
                                   : nBits == 1 ? QImage::Format_Mono
                                                : QImage::Format_Indexed8;
-    QImage image(nWidth, nHeight, format);
+    // Every row is written below, so kept memory needs no clearing.
+    if (image.width() != nWidth || image.height() != nHeight || image.format() != format ||
+        !image.isDetached())
+        image = QImage(nWidth, nHeight, format);
     if (image.isNull())
-        return image;
+        return;
     if (nBits != 24)
         image.setColorTable(ColourTable(dib, 1 << nBits));
     const std::size_t nStride = dib.GetStride();
@@ -48,5 +57,4 @@ QImage DibToImage(const CDibSection& dib) {
                         std::min(nStride, static_cast<std::size_t>(image.bytesPerLine())));
         }
     }
-    return image;
 }

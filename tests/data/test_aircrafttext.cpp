@@ -145,6 +145,11 @@ TEST_F(AircraftTextTest, StripRowsEndAtTheFirstRowThatCannotBeRead) {
     rec.firstStrip = INT32_MAX;
     rec.stripCount = INT32_MAX;
     EXPECT_TRUE(ReadStripRows(m_files.m_fileStrips, rec).empty());
+    // A row count given by the caller is the end, as the file's own would be.
+    rec.firstStrip = 2;
+    rec.stripCount = 5;
+    EXPECT_EQ(ReadStripRows(m_files.m_fileStrips, rec, 3).size(), 1u);
+    EXPECT_TRUE(ReadStripRows(m_files.m_fileStrips, rec, 2).empty());
 }
 
 } // namespace

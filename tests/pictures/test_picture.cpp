@@ -1,6 +1,7 @@
 #include "pictures/lzwcodec.h"
 #include "pictures/lzwencoder.h"
 #include "pictures/pictureheader.h"
+#include "pictures/pictureseries.h"
 #include "platform/dibsection.h"
 #include "support/tempdir.h"
 
@@ -475,6 +476,46 @@ TEST(Record, BrokenStreamKeepsWhatWasDecodedAndZeroForTheRest) {
     EXPECT_EQ(DecodePictureBits(file.Get(), pDib->GetBits(), pDib->GetSize()), 0);
     EXPECT_EQ(Bytes(pDib->GetBits(), pDib->GetBits() + pDib->GetSize()),
               (Bytes{1, 2, 3, 0, 0, 0, 0, 0}));
+}
+
+// The viewer decodes each step into the DIB of the step before: every
+// picture must come out exactly as a fresh one would, whatever came before
+// it (larger, another depth, or fully decoded where this stream breaks off).
+TEST(Record, ReusedDibShowsEachPictureAsAFreshOne) {
+    const Bytes big = RandomPixels(700, 500, 8, 5);
+    const Bytes bigRecord = WritePictureRecord(700, 500, 8, Palette(200), big);
+    const Bytes colour = RandomPixels(97, 13, 24, 6);
+    const Bytes colourRecord = WritePictureRecord(97, 13, 24, {}, colour);
+    const Bytes broken = HandRecord(4, 2, Codes9({1, 2, 3, 300, 257}));
+    Bytes refused = HandRecord(4, 2, Codes9({1, 257}));
+    refused[14] = 7; // biBitCount
+    const Bytes sequence[] = {bigRecord, broken, colourRecord, refused, bigRecord, broken};
+    Bytes file;
+    std::vector<std::uint64_t> starts;
+    for (const Bytes& record : sequence) {
+        starts.push_back(file.size());
+        file.insert(file.end(), record.begin(), record.end());
+    }
+    CTestFile reused(file), fresh(file);
+    std::unique_ptr<CDibSection> pDib;
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        reused.Get().Seek(static_cast<std::int64_t>(starts[i]), CFile::begin);
+        fresh.Get().Seek(static_cast<std::int64_t>(starts[i]), CFile::begin);
+        pDib = ReadPicture(reused.Get(), std::move(pDib));
+        const std::unique_ptr<CDibSection> pFresh = ReadPicture(fresh.Get());
+        ASSERT_EQ(pDib == nullptr, pFresh == nullptr) << i;
+        if (!pFresh)
+            continue;
+        EXPECT_EQ(pDib->GetWidth(), pFresh->GetWidth()) << i;
+        EXPECT_EQ(pDib->GetHeight(), pFresh->GetHeight()) << i;
+        EXPECT_EQ(pDib->GetBitCount(), pFresh->GetBitCount()) << i;
+        EXPECT_EQ(pDib->GetStride(), pFresh->GetStride()) << i;
+        EXPECT_EQ(pDib->GetColourTable(), pFresh->GetColourTable()) << i;
+        EXPECT_TRUE(Bytes(pDib->GetBits(), pDib->GetBits() + pDib->GetSize()) ==
+                    Bytes(pFresh->GetBits(), pFresh->GetBits() + pFresh->GetSize()))
+            << i;
+        EXPECT_EQ(reused.Get().GetPosition(), fresh.Get().GetPosition()) << i;
+    }
 }
 
 TEST(Record, StreamLongerThanThePixelsStopsAtTheirEnd) {

@@ -209,6 +209,25 @@ TEST(BuildDump, StringsEscapedAsTheJsonLibraryDoes) {
     }
 }
 
+// The dump's own path for cp1251 text must write what the conversion and
+// the escaping write in turn, for every byte, next to any other byte, and
+// behind whatever the buffer already holds.
+TEST(BuildDump, Cp1251StringsAsConvertedThenEscaped) {
+    std::string strAll;
+    for (int c = 0; c < 256; ++c)
+        strAll += static_cast<char>(c);
+    std::vector<std::string> cases = {"", strAll, std::string(70000, '\xC0') + "\"\n"};
+    for (int c = 0; c < 256; ++c)
+        cases.push_back("x" + std::string(1, static_cast<char>(c)) + "\xFF");
+    for (const std::string& strCase : cases) {
+        std::string strExpected = "[1,";
+        AppendJsonString(strExpected, cp1251::ToUtf8(strCase));
+        std::string strOut = "[1,";
+        AppendJsonCp1251(strOut, strCase);
+        EXPECT_EQ(strOut, strExpected) << strCase.size() << " bytes";
+    }
+}
+
 TEST(BuildDump, DeeplyNestedSource) {
     constexpr int kDepth = 20000;
     std::string s = R"({"tree": [)";
