@@ -1,17 +1,28 @@
 #include "platform/treectrl.h"
 
+#include <cstring>
 #include <stdexcept>
 
 HTREEITEM CTreeCtrl::InsertItem(std::string_view strText, HTREEITEM hParent,
                                 HTREEITEM /*hInsertAfter*/) {
     if (hParent != TVI_ROOT && !IsValid(hParent))
         return 0;
-    if (m_items.size() >= 0xFFFEFFFFu || m_text.size() + strText.size() > UINT32_MAX)
+    if (strText.size() > kMaxCaptionBytes)
+        throw std::length_error("tree caption longer than a text chunk");
+    const std::uint64_t nStart =
+        TextStart(m_items.empty() ? 0 : m_items.back().nTextEnd, strText.size());
+    if (m_items.size() >= 0xFFFEFFFFu || nStart + strText.size() > UINT32_MAX)
         throw std::length_error("tree store is full");
-    m_text.append(strText);
+    if (!strText.empty()) {
+        const std::size_t nChunk = nStart / kTextChunkBytes;
+        while (m_textChunks.size() <= nChunk)
+            m_textChunks.emplace_back(new char[kTextChunkBytes]);
+        std::memcpy(m_textChunks[nChunk].get() + nStart % kTextChunkBytes, strText.data(),
+                    strText.size());
+    }
     const auto hNew = static_cast<HTREEITEM>(m_items.size() + 1);
     Item item{};
-    item.nTextEnd = static_cast<std::uint32_t>(m_text.size());
+    item.nTextEnd = static_cast<std::uint32_t>(nStart + strText.size());
     if (hParent == TVI_ROOT) {
         item.nRow = m_nRootCount++;
         if (m_hLastRoot)
@@ -46,11 +57,19 @@ std::int32_t CTreeCtrl::GetItemData(HTREEITEM hItem) const {
     return IsValid(hItem) ? At(hItem).nData : 0;
 }
 
-std::string CTreeCtrl::GetItemText(HTREEITEM hItem) const {
+std::string_view CTreeCtrl::ViewItemText(HTREEITEM hItem) const {
     if (!IsValid(hItem))
         return {};
-    const std::uint32_t nStart = hItem == 1 ? 0 : At(hItem - 1).nTextEnd;
-    return m_text.substr(nStart, At(hItem).nTextEnd - nStart);
+    const std::uint32_t nPrevEnd = PrevTextEnd(hItem);
+    const std::uint32_t nEnd = At(hItem).nTextEnd;
+    // A caption moved to the next chunk spans more than the rest of the
+    // previous one from nPrevEnd, one that stayed at most that; so the same
+    // rule over the whole span gives the start either way.
+    const std::uint64_t nStart = TextStart(nPrevEnd, nEnd - nPrevEnd);
+    if (nEnd == nStart)
+        return {};
+    return {m_textChunks[nStart / kTextChunkBytes].get() + nStart % kTextChunkBytes,
+            static_cast<std::size_t>(nEnd - nStart)};
 }
 
 bool CTreeCtrl::ItemHasChildren(HTREEITEM hItem) const {
@@ -118,7 +137,7 @@ std::uint32_t CTreeCtrl::GetItemRow(HTREEITEM hItem) const {
 void CTreeCtrl::DeleteAllItems() {
     m_items.clear();
     m_expanded.clear();
-    m_text.clear();
+    m_textChunks.clear();
     m_hFirstRoot = m_hLastRoot = 0;
     m_nRootCount = 0;
     m_hCaret = 0;
@@ -127,5 +146,5 @@ void CTreeCtrl::DeleteAllItems() {
 void CTreeCtrl::Reserve(std::uint32_t nItems, std::size_t nTextBytes) {
     m_items.reserve(m_items.size() + nItems);
     m_expanded.reserve(m_expanded.size() + nItems);
-    m_text.reserve(m_text.size() + nTextBytes);
+    m_textChunks.reserve(m_textChunks.size() + nTextBytes / kTextChunkBytes + 1);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,16 +21,28 @@ enum TreeExpand { TVE_COLLAPSE = 1, TVE_EXPAND = 2, TVE_TOGGLE = 3 };
 // order among siblings and one signed 32-bit item data, plus the caret and
 // the expand state. A view shows it; the logic runs on the store alone.
 // Items are only ever appended, so the store holds millions of them in a few
-// flat arrays (about 32 bytes an item plus its caption).
+// flat arrays (about 32 bytes an item plus its caption). Captions lie end to
+// end in chunks that are never moved: growing the text adds a chunk, it
+// does not copy (and touch) all the text held so far.
 class CTreeCtrl {
 public:
+    // A chunk holds thousands of captions; the last one is filled only as
+    // far as captions go, so a small tree touches a page or two of it.
+    static constexpr std::size_t kTextChunkBytes = std::size_t{1} << 20;
+    // A caption lies within one chunk. Far longer than a line a tree shows;
+    // the type tree's captions are pool strings, at most 64 KiB.
+    static constexpr std::size_t kMaxCaptionBytes = kTextChunkBytes;
+
     // Only TVI_LAST is supported as the place: a new last child of hParent
-    // (or a new last top-level item for TVI_ROOT). Returns 0 for an invalid parent.
+    // (or a new last top-level item for TVI_ROOT). Returns 0 for an invalid
+    // parent; a caption beyond kMaxCaptionBytes raises std::length_error.
     HTREEITEM InsertItem(std::string_view strText, HTREEITEM hParent = TVI_ROOT,
                          HTREEITEM hInsertAfter = TVI_LAST);
     bool SetItemData(HTREEITEM hItem, std::int32_t nData);
     std::int32_t GetItemData(HTREEITEM hItem) const;
-    std::string GetItemText(HTREEITEM hItem) const;
+    std::string GetItemText(HTREEITEM hItem) const { return std::string(ViewItemText(hItem)); }
+    // The caption where the store keeps it; valid until the store is emptied.
+    std::string_view ViewItemText(HTREEITEM hItem) const;
     bool ItemHasChildren(HTREEITEM hItem) const;
 
     HTREEITEM GetNextItem(HTREEITEM hItem, TreeNavigation nCode) const;
@@ -52,8 +65,8 @@ public:
     bool IsValid(HTREEITEM hItem) const { return hItem >= 1 && hItem <= m_items.size(); }
 
     void DeleteAllItems();
-    // Room for nItems more items and nTextBytes more caption bytes; only
-    // what is filled is touched.
+    // Room for nItems more items and about nTextBytes more caption bytes;
+    // only what is filled is touched.
     void Reserve(std::uint32_t nItems, std::size_t nTextBytes);
 
     // (old caret, new caret)
@@ -66,16 +79,27 @@ private:
         HTREEITEM hLastChild;
         HTREEITEM hNextSibling;
         std::uint32_t nRow;     // index among siblings
-        std::uint32_t nTextEnd; // end of the caption in m_text; it starts at the previous end
+        std::uint32_t nTextEnd; // end of the caption in the chunks; see TextStart
         std::int32_t nData;
     };
+
+    // Where a caption ending at nEnd starts, behind one ending at nPrevEnd:
+    // right there, or at the next chunk when it would not fit in the rest of
+    // the one nPrevEnd is in.
+    static std::uint64_t TextStart(std::uint64_t nPrevEnd, std::uint64_t nLength) {
+        return nPrevEnd % kTextChunkBytes + nLength <= kTextChunkBytes
+                   ? nPrevEnd
+                   : (nPrevEnd / kTextChunkBytes + 1) * kTextChunkBytes;
+    }
+    std::uint32_t PrevTextEnd(HTREEITEM h) const { return h == 1 ? 0 : At(h - 1).nTextEnd; }
 
     const Item& At(HTREEITEM h) const { return m_items[h - 1]; }
     Item& At(HTREEITEM h) { return m_items[h - 1]; }
 
     std::vector<Item> m_items;
     std::vector<bool> m_expanded;
-    std::string m_text;
+    // kTextChunkBytes each, left uninitialised: only pages captions reach are touched.
+    std::vector<std::unique_ptr<char[]>> m_textChunks;
     HTREEITEM m_hFirstRoot = 0;
     HTREEITEM m_hLastRoot = 0;
     std::uint32_t m_nRootCount = 0;

@@ -69,7 +69,7 @@ bool CTreeModel::hasChildren(const QModelIndex& parent) const {
 QVariant CTreeModel::data(const QModelIndex& index, int nRole) const {
     if (nRole != Qt::DisplayRole || !index.isValid())
         return {};
-    return QString::fromUtf8(cp1251::ToUtf8(m_ctlTree.GetItemText(ItemOf(index))));
+    return QString::fromUtf8(cp1251::ToUtf8(m_ctlTree.ViewItemText(ItemOf(index))));
 }
 
 Qt::ItemFlags CTreeModel::flags(const QModelIndex& index) const {

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -60,6 +62,37 @@ TEST(CTreeCtrl, SelectExpandsAncestorsAndNotifiesOnChangeOnly) {
     tree.Expand(a, TVE_EXPAND);
     EXPECT_TRUE(tree.IsExpanded(a));
     EXPECT_FALSE(tree.Expand(0, TVE_EXPAND));
+}
+
+// Captions that meet a chunk's end: one that just fits, one that would
+// cross it (moved to the next chunk), empty ones on either side of the
+// boundary, one a whole chunk long; each reads back as inserted, the ones
+// before it untouched.
+TEST(CTreeCtrl, CaptionsAroundChunkBoundariesReadBackWhole) {
+    constexpr std::size_t kChunk = CTreeCtrl::kTextChunkBytes;
+    const std::vector<std::string> captions = {std::string(kChunk - 3, 'a'),
+                                               "bcd",
+                                               "",
+                                               "efg",
+                                               std::string(kChunk - 5, 'h'),
+                                               "ijklmn",
+                                               "",
+                                               std::string(kChunk, 'o'),
+                                               "",
+                                               "p",
+                                               std::string(kChunk - 1, 'q'),
+                                               "rs"};
+    CTreeCtrl tree;
+    std::vector<HTREEITEM> items;
+    for (const std::string& caption : captions)
+        items.push_back(tree.InsertItem(caption, items.empty() ? TVI_ROOT : items.front()));
+    for (std::size_t i = 0; i < captions.size(); ++i)
+        EXPECT_EQ(tree.ViewItemText(items[i]), captions[i]) << i;
+    EXPECT_EQ(tree.ViewItemText(0), "");
+    EXPECT_THROW(tree.InsertItem(std::string(kChunk + 1, 'x')), std::length_error);
+    EXPECT_EQ(tree.GetCount(), captions.size());
+    tree.DeleteAllItems();
+    EXPECT_EQ(tree.GetItemText(tree.InsertItem("again")), "again");
 }
 
 } // namespace
