@@ -1,5 +1,6 @@
 #include "platform/treectrl.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -9,14 +10,14 @@ HTREEITEM CTreeCtrl::InsertItem(std::string_view strText, HTREEITEM hParent,
         return 0;
     if (strText.size() > kMaxCaptionBytes)
         throw std::length_error("tree caption longer than a text chunk");
-    const std::uint64_t nStart =
-        TextStart(m_items.empty() ? 0 : m_items.back().nTextEnd, strText.size());
+    const std::uint64_t nStart = TextStart(m_nTextEnd, strText.size());
     if (m_items.size() >= 0xFFFEFFFFu || nStart + strText.size() > UINT32_MAX)
         throw std::length_error("tree store is full");
     if (!strText.empty()) {
         const std::size_t nChunk = nStart / kTextChunkBytes;
-        while (m_textChunks.size() <= nChunk)
-            m_textChunks.emplace_back(new char[kTextChunkBytes]);
+        const std::size_t nEndInChunk = nStart % kTextChunkBytes + strText.size();
+        if (nChunk >= m_textChunks.size() || nEndInChunk > m_nLastChunkBytes)
+            MakeTextRoom(nChunk, nEndInChunk);
         std::memcpy(m_textChunks[nChunk].get() + nStart % kTextChunkBytes, strText.data(),
                     strText.size());
     }
@@ -42,19 +43,28 @@ HTREEITEM CTreeCtrl::InsertItem(std::string_view strText, HTREEITEM hParent,
         parent.hLastChild = hNew;
     }
     m_items.push_back(item);
-    m_expanded.push_back(false);
+    m_nTextEnd = item.nTextEnd;
     return hNew;
 }
 
-bool CTreeCtrl::SetItemData(HTREEITEM hItem, std::int32_t nData) {
-    if (!IsValid(hItem))
-        return false;
-    At(hItem).nData = nData;
-    return true;
-}
-
-std::int32_t CTreeCtrl::GetItemData(HTREEITEM hItem) const {
-    return IsValid(hItem) ? At(hItem).nData : 0;
+void CTreeCtrl::MakeTextRoom(std::size_t nChunk, std::size_t nEndInChunk) {
+    // Only the last chunk grows, and only the first one starts small: a
+    // later chunk is only begun when the one before is full.
+    std::size_t nBytes = nChunk == 0 ? kFirstChunkBytes : kTextChunkBytes;
+    const bool bGrow = nChunk < m_textChunks.size();
+    if (bGrow)
+        nBytes = m_nLastChunkBytes * 2;
+    while (nBytes < nEndInChunk)
+        nBytes *= 2;
+    nBytes = std::min(nBytes, kTextChunkBytes);
+    std::unique_ptr<char[]> pChunk(new char[nBytes]);
+    if (bGrow) {
+        std::memcpy(pChunk.get(), m_textChunks.back().get(), m_nTextEnd % kTextChunkBytes);
+        m_textChunks.back() = std::move(pChunk);
+    } else {
+        m_textChunks.push_back(std::move(pChunk));
+    }
+    m_nLastChunkBytes = nBytes;
 }
 
 std::string_view CTreeCtrl::ViewItemText(HTREEITEM hItem) const {
@@ -70,10 +80,6 @@ std::string_view CTreeCtrl::ViewItemText(HTREEITEM hItem) const {
         return {};
     return {m_textChunks[nStart / kTextChunkBytes].get() + nStart % kTextChunkBytes,
             static_cast<std::size_t>(nEnd - nStart)};
-}
-
-bool CTreeCtrl::ItemHasChildren(HTREEITEM hItem) const {
-    return IsValid(hItem) && At(hItem).hFirstChild != 0;
 }
 
 HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM hItem, TreeNavigation nCode) const {
@@ -102,25 +108,30 @@ HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM hItem, TreeNavigation nCode) const {
 bool CTreeCtrl::Expand(HTREEITEM hItem, TreeExpand nCode) {
     if (!IsValid(hItem))
         return false;
-    const std::size_t i = hItem - 1;
     if (nCode == TVE_EXPAND)
-        m_expanded[i] = true;
+        SetExpanded(hItem, true);
     else if (nCode == TVE_COLLAPSE)
-        m_expanded[i] = false;
+        SetExpanded(hItem, false);
     else if (nCode == TVE_TOGGLE)
-        m_expanded[i] = !m_expanded[i];
+        SetExpanded(hItem, !IsExpanded(hItem));
     return true;
 }
 
-bool CTreeCtrl::IsExpanded(HTREEITEM hItem) const {
-    return IsValid(hItem) && m_expanded[hItem - 1];
+void CTreeCtrl::SetExpanded(HTREEITEM hItem, bool bExpanded) {
+    const std::size_t i = hItem - 1;
+    if (i >= m_expanded.size()) {
+        if (!bExpanded)
+            return;
+        m_expanded.resize(m_items.size());
+    }
+    m_expanded[i] = bExpanded;
 }
 
 bool CTreeCtrl::SelectItem(HTREEITEM hItem) {
     if (hItem != 0 && !IsValid(hItem))
         return false;
     for (HTREEITEM h = hItem ? At(hItem).hParent : 0; h != 0; h = At(h).hParent)
-        m_expanded[h - 1] = true;
+        SetExpanded(h, true);
     if (hItem == m_hCaret)
         return true;
     const HTREEITEM hOld = m_hCaret;
@@ -137,7 +148,9 @@ std::uint32_t CTreeCtrl::GetItemRow(HTREEITEM hItem) const {
 void CTreeCtrl::DeleteAllItems() {
     m_items.clear();
     m_expanded.clear();
+    m_nTextEnd = 0;
     m_textChunks.clear();
+    m_nLastChunkBytes = 0;
     m_hFirstRoot = m_hLastRoot = 0;
     m_nRootCount = 0;
     m_hCaret = 0;
@@ -145,6 +158,5 @@ void CTreeCtrl::DeleteAllItems() {
 
 void CTreeCtrl::Reserve(std::uint32_t nItems, std::size_t nTextBytes) {
     m_items.reserve(m_items.size() + nItems);
-    m_expanded.reserve(m_expanded.size() + nItems);
     m_textChunks.reserve(m_textChunks.size() + nTextBytes / kTextChunkBytes + 1);
 }

@@ -26,9 +26,10 @@ enum TreeExpand { TVE_COLLAPSE = 1, TVE_EXPAND = 2, TVE_TOGGLE = 3 };
 // does not copy (and touch) all the text held so far.
 class CTreeCtrl {
 public:
-    // A chunk holds thousands of captions; the last one is filled only as
-    // far as captions go, so a small tree touches a page or two of it.
+    // A chunk holds thousands of captions; only the first one starts
+    // smaller, so a small tree takes no more than it fills.
     static constexpr std::size_t kTextChunkBytes = std::size_t{1} << 20;
+    static constexpr std::size_t kFirstChunkBytes = std::size_t{1} << 12;
     // A caption lies within one chunk. Far longer than a line a tree shows;
     // the type tree's captions are pool strings, at most 64 KiB.
     static constexpr std::size_t kMaxCaptionBytes = kTextChunkBytes;
@@ -38,12 +39,20 @@ public:
     // parent; a caption beyond kMaxCaptionBytes raises std::length_error.
     HTREEITEM InsertItem(std::string_view strText, HTREEITEM hParent = TVI_ROOT,
                          HTREEITEM hInsertAfter = TVI_LAST);
-    bool SetItemData(HTREEITEM hItem, std::int32_t nData);
-    std::int32_t GetItemData(HTREEITEM hItem) const;
+    // The accessors are inline: views and walks call them once per item.
+    bool SetItemData(HTREEITEM hItem, std::int32_t nData) {
+        if (!IsValid(hItem))
+            return false;
+        At(hItem).nData = nData;
+        return true;
+    }
+    std::int32_t GetItemData(HTREEITEM hItem) const { return IsValid(hItem) ? At(hItem).nData : 0; }
     std::string GetItemText(HTREEITEM hItem) const { return std::string(ViewItemText(hItem)); }
     // The caption where the store keeps it; valid until the store is emptied.
     std::string_view ViewItemText(HTREEITEM hItem) const;
-    bool ItemHasChildren(HTREEITEM hItem) const;
+    bool ItemHasChildren(HTREEITEM hItem) const {
+        return IsValid(hItem) && At(hItem).hFirstChild != 0;
+    }
 
     HTREEITEM GetNextItem(HTREEITEM hItem, TreeNavigation nCode) const;
     HTREEITEM GetRootItem() const { return GetNextItem(0, TVGN_ROOT); }
@@ -53,7 +62,9 @@ public:
     HTREEITEM GetSelectedItem() const { return m_hCaret; }
 
     bool Expand(HTREEITEM hItem, TreeExpand nCode);
-    bool IsExpanded(HTREEITEM hItem) const;
+    bool IsExpanded(HTREEITEM hItem) const {
+        return IsValid(hItem) && hItem - 1 < m_expanded.size() && m_expanded[hItem - 1];
+    }
 
     // Makes hItem (or nothing, for 0) the caret item, expanding its ancestors.
     // When the selection changes, m_onSelChanged runs before the call returns.
@@ -91,15 +102,22 @@ private:
                    ? nPrevEnd
                    : (nPrevEnd / kTextChunkBytes + 1) * kTextChunkBytes;
     }
+    void SetExpanded(HTREEITEM hItem, bool bExpanded);
+    // The chunk for a caption ending nEndInChunk bytes into chunk nChunk:
+    // the last one grown or a new one.
+    void MakeTextRoom(std::size_t nChunk, std::size_t nEndInChunk);
     std::uint32_t PrevTextEnd(HTREEITEM h) const { return h == 1 ? 0 : At(h - 1).nTextEnd; }
 
     const Item& At(HTREEITEM h) const { return m_items[h - 1]; }
     Item& At(HTREEITEM h) { return m_items[h - 1]; }
 
     std::vector<Item> m_items;
+    // Sized only once an item is expanded: a build touches none of it.
     std::vector<bool> m_expanded;
-    // kTextChunkBytes each, left uninitialised: only pages captions reach are touched.
+    // kTextChunkBytes each but the last, left uninitialised.
     std::vector<std::unique_ptr<char[]>> m_textChunks;
+    std::size_t m_nLastChunkBytes = 0;
+    std::uint32_t m_nTextEnd = 0; // of the last caption
     HTREEITEM m_hFirstRoot = 0;
     HTREEITEM m_hLastRoot = 0;
     std::uint32_t m_nRootCount = 0;

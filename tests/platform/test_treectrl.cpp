@@ -95,4 +95,18 @@ TEST(CTreeCtrl, CaptionsAroundChunkBoundariesReadBackWhole) {
     EXPECT_EQ(tree.GetItemText(tree.InsertItem("again")), "again");
 }
 
+// The first chunk starts small and grows as captions come: every caption
+// written before a growth reads back after it.
+TEST(CTreeCtrl, CaptionsSurviveTheFirstChunkGrowing) {
+    CTreeCtrl tree;
+    std::vector<std::string> captions;
+    for (int i = 0; i < 20000; ++i)
+        captions.push_back(std::string(static_cast<std::size_t>(i % 37), 'a' + i % 26) +
+                           std::to_string(i));
+    for (const std::string& caption : captions)
+        tree.InsertItem(caption);
+    for (HTREEITEM h = 1; h <= captions.size(); ++h)
+        ASSERT_EQ(tree.ViewItemText(h), captions[h - 1]) << h;
+}
+
 } // namespace
