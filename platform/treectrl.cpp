@@ -11,7 +11,7 @@ HTREEITEM CTreeCtrl::InsertItem(std::string_view strText, HTREEITEM hParent,
     if (strText.size() > kMaxCaptionBytes)
         throw std::length_error("tree caption longer than a text chunk");
     const std::uint64_t nStart = TextStart(m_nTextEnd, strText.size());
-    if (m_items.size() >= 0xFFFEFFFFu || nStart + strText.size() > UINT32_MAX)
+    if (m_items.size() >= kMaxItems || nStart + strText.size() > UINT32_MAX)
         throw std::length_error("tree store is full");
     if (!strText.empty()) {
         const std::size_t nChunk = nStart / kTextChunkBytes;
@@ -24,24 +24,21 @@ HTREEITEM CTreeCtrl::InsertItem(std::string_view strText, HTREEITEM hParent,
     const auto hNew = static_cast<HTREEITEM>(m_items.size() + 1);
     Item item{};
     item.nTextEnd = static_cast<std::uint32_t>(nStart + strText.size());
-    if (hParent == TVI_ROOT) {
-        item.nRow = m_nRootCount++;
-        if (m_hLastRoot)
-            At(m_hLastRoot).hNextSibling = hNew;
-        else
-            m_hFirstRoot = hNew;
-        m_hLastRoot = hNew;
-    } else {
-        Item& parent = At(hParent);
+    HTREEITEM* pLast = &m_hLastRoot;
+    if (hParent != TVI_ROOT) {
         item.hParent = hParent;
-        if (parent.hLastChild) {
-            item.nRow = At(parent.hLastChild).nRow + 1;
-            At(parent.hLastChild).hNextSibling = hNew;
-        } else {
-            parent.hFirstChild = hNew;
-        }
-        parent.hLastChild = hNew;
+        pLast = &At(hParent).hLastChild;
     }
+    if (*pLast) {
+        Item& last = At(*pLast);
+        item.hNext = last.hNext; // the first sibling, marked
+        last.hNext = hNew;
+    } else {
+        item.hNext = hNew | kRingEnd;
+        if (hParent == TVI_ROOT)
+            m_hFirstRoot = hNew;
+    }
+    *pLast = hNew;
     m_items.push_back(item);
     m_nTextEnd = item.nTextEnd;
     return hNew;
@@ -95,11 +92,13 @@ HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM hItem, TreeNavigation nCode) const {
         return 0;
     switch (nCode) {
     case TVGN_NEXT:
-        return At(hItem).hNextSibling;
+        return At(hItem).hNext & kRingEnd ? 0 : At(hItem).hNext;
     case TVGN_PARENT:
         return At(hItem).hParent;
-    case TVGN_CHILD:
-        return At(hItem).hFirstChild;
+    case TVGN_CHILD: {
+        const HTREEITEM hLast = At(hItem).hLastChild;
+        return hLast ? At(hLast).hNext & ~kRingEnd : 0;
+    }
     default:
         return 0;
     }
@@ -141,10 +140,6 @@ bool CTreeCtrl::SelectItem(HTREEITEM hItem) {
     return true;
 }
 
-std::uint32_t CTreeCtrl::GetItemRow(HTREEITEM hItem) const {
-    return IsValid(hItem) ? At(hItem).nRow : 0;
-}
-
 void CTreeCtrl::DeleteAllItems() {
     m_items.clear();
     m_expanded.clear();
@@ -152,7 +147,6 @@ void CTreeCtrl::DeleteAllItems() {
     m_textChunks.clear();
     m_nLastChunkBytes = 0;
     m_hFirstRoot = m_hLastRoot = 0;
-    m_nRootCount = 0;
     m_hCaret = 0;
 }
 

@@ -21,7 +21,7 @@ enum TreeExpand { TVE_COLLAPSE = 1, TVE_EXPAND = 2, TVE_TOGGLE = 3 };
 // order among siblings and one signed 32-bit item data, plus the caret and
 // the expand state. A view shows it; the logic runs on the store alone.
 // Items are only ever appended, so the store holds millions of them in a few
-// flat arrays (about 32 bytes an item plus its caption). Captions lie end to
+// flat arrays (20 bytes an item plus its caption). Captions lie end to
 // end in chunks that are never moved: growing the text adds a chunk, it
 // does not copy (and touch) all the text held so far.
 class CTreeCtrl {
@@ -51,7 +51,7 @@ public:
     // The caption where the store keeps it; valid until the store is emptied.
     std::string_view ViewItemText(HTREEITEM hItem) const;
     bool ItemHasChildren(HTREEITEM hItem) const {
-        return IsValid(hItem) && At(hItem).hFirstChild != 0;
+        return IsValid(hItem) && At(hItem).hLastChild != 0;
     }
 
     HTREEITEM GetNextItem(HTREEITEM hItem, TreeNavigation nCode) const;
@@ -70,8 +70,6 @@ public:
     // When the selection changes, m_onSelChanged runs before the call returns.
     bool SelectItem(HTREEITEM hItem);
 
-    // Index of the item among its siblings, and the item at an index; for views.
-    std::uint32_t GetItemRow(HTREEITEM hItem) const;
     std::uint32_t GetCount() const { return static_cast<std::uint32_t>(m_items.size()); }
     bool IsValid(HTREEITEM hItem) const { return hItem >= 1 && hItem <= m_items.size(); }
 
@@ -84,15 +82,20 @@ public:
     std::function<void(HTREEITEM, HTREEITEM)> m_onSelChanged;
 
 private:
+    // 20 bytes: a million items are 20 MB of pages to fault in, and every
+    // field less is a fifth of that. Siblings form a ring: the last one's
+    // hNext is the first one, marked with kRingEnd, so the parent needs only
+    // its last child to reach both ends.
     struct Item {
         HTREEITEM hParent; // 0 at the top level
-        HTREEITEM hFirstChild;
         HTREEITEM hLastChild;
-        HTREEITEM hNextSibling;
-        std::uint32_t nRow;     // index among siblings
+        HTREEITEM hNext;        // next sibling, or the first one | kRingEnd
         std::uint32_t nTextEnd; // end of the caption in the chunks; see TextStart
         std::int32_t nData;
     };
+    static constexpr HTREEITEM kRingEnd = 0x80000000u;
+    // Handles stay below kRingEnd.
+    static constexpr std::size_t kMaxItems = kRingEnd - 1;
 
     // Where a caption ending at nEnd starts, behind one ending at nPrevEnd:
     // right there, or at the next chunk when it would not fit in the rest of
@@ -120,6 +123,5 @@ private:
     std::uint32_t m_nTextEnd = 0; // of the last caption
     HTREEITEM m_hFirstRoot = 0;
     HTREEITEM m_hLastRoot = 0;
-    std::uint32_t m_nRootCount = 0;
     HTREEITEM m_hCaret = 0;
 };

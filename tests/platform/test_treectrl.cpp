@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -24,8 +25,8 @@ TEST(CTreeCtrl, NavigationFollowsInsertionOrder) {
     EXPECT_EQ(tree.GetParentItem(a), 0u);
     EXPECT_TRUE(tree.ItemHasChildren(a));
     EXPECT_FALSE(tree.ItemHasChildren(b));
-    EXPECT_EQ(tree.GetItemRow(a2), 1u);
-    EXPECT_EQ(tree.GetItemRow(b), 1u);
+    EXPECT_EQ(tree.GetNextSiblingItem(a2), 0u);
+    EXPECT_EQ(tree.GetChildItem(a1), 0u);
     // Captions and data of items inserted between others stay their own.
     EXPECT_EQ(tree.GetItemText(a2), "A2");
     EXPECT_EQ(tree.GetItemText(a1), "A1");
@@ -107,6 +108,32 @@ TEST(CTreeCtrl, CaptionsSurviveTheFirstChunkGrowing) {
         tree.InsertItem(caption);
     for (HTREEITEM h = 1; h <= captions.size(); ++h)
         ASSERT_EQ(tree.ViewItemText(h), captions[h - 1]) << h;
+}
+
+// Children appended to any earlier item, in any order: each item's children
+// and the top level read back in insertion order, ending where they end.
+TEST(CTreeCtrl, SiblingsComeBackInInsertionOrderWhereverTheyWereAdded) {
+    std::mt19937 rng(11);
+    CTreeCtrl tree;
+    std::vector<std::vector<HTREEITEM>> children(1); // [0]: the top level
+    for (int i = 0; i < 3000; ++i) {
+        const HTREEITEM hParent = static_cast<HTREEITEM>(rng() % children.size());
+        const HTREEITEM h = tree.InsertItem("x", hParent ? hParent : TVI_ROOT);
+        ASSERT_EQ(h, children.size());
+        children[hParent].push_back(h);
+        children.emplace_back();
+    }
+    for (HTREEITEM hParent = 0; hParent < children.size(); ++hParent) {
+        std::vector<HTREEITEM> seen;
+        for (HTREEITEM h = hParent ? tree.GetChildItem(hParent) : tree.GetRootItem(); h;
+             h = tree.GetNextSiblingItem(h)) {
+            ASSERT_LE(seen.size(), children[hParent].size());
+            EXPECT_EQ(tree.GetParentItem(h), hParent);
+            seen.push_back(h);
+        }
+        EXPECT_EQ(seen, children[hParent]) << hParent;
+        EXPECT_EQ(tree.ItemHasChildren(hParent), hParent && !children[hParent].empty());
+    }
 }
 
 } // namespace
