@@ -1,8 +1,11 @@
 #include "platform/treectrl.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <stdexcept>
+#include <sys/mman.h>
 
 HTREEITEM CTreeCtrl::InsertItem(std::string_view strText, HTREEITEM hParent,
                                 HTREEITEM /*hInsertAfter*/) {
@@ -54,7 +57,14 @@ void CTreeCtrl::MakeTextRoom(std::size_t nChunk, std::size_t nEndInChunk) {
     while (nBytes < nEndInChunk)
         nBytes *= 2;
     nBytes = std::min(nBytes, kTextChunkBytes);
-    std::unique_ptr<char[]> pChunk(new char[nBytes]);
+    // A whole chunk is one aligned large page, faulted in at once.
+    std::unique_ptr<char[], CFree> pChunk(
+        static_cast<char*>(nBytes == kTextChunkBytes ? std::aligned_alloc(kTextChunkBytes, nBytes)
+                                                     : std::malloc(nBytes)));
+    if (!pChunk)
+        throw std::bad_alloc();
+    if (nBytes == kTextChunkBytes)
+        AdviseLargePages(pChunk.get(), nBytes);
     if (bGrow) {
         std::memcpy(pChunk.get(), m_textChunks.back().get(), m_nTextEnd % kTextChunkBytes);
         m_textChunks.back() = std::move(pChunk);
@@ -152,5 +162,28 @@ void CTreeCtrl::DeleteAllItems() {
 
 void CTreeCtrl::Reserve(std::uint32_t nItems, std::size_t nTextBytes) {
     m_items.reserve(m_items.size() + nItems);
+    AdviseLargePages(m_items.data(), m_items.capacity() * sizeof(Item));
     m_textChunks.reserve(m_textChunks.size() + nTextBytes / kTextChunkBytes + 1);
+}
+
+void CTreeCtrl::CFree::operator()(char* p) const {
+    std::free(p);
+}
+
+void CTreeCtrl::AdviseLargePages(void* pStart, std::size_t nBytes) {
+#ifdef MADV_HUGEPAGE
+    // A big array filled front to back: a fault per 2 MiB instead of per
+    // 4 KiB page. Only whole large pages inside the block are advised, so
+    // nothing outside it changes; where the system offers none this is a
+    // no-op, and a failure costs nothing but the speed.
+    constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+    const auto nFrom = reinterpret_cast<std::uintptr_t>(pStart);
+    const std::uintptr_t nFirst = (nFrom + kLargePage - 1) & ~(kLargePage - 1);
+    const std::uintptr_t nLast = (nFrom + nBytes) & ~(kLargePage - 1);
+    if (nLast > nFirst)
+        ::madvise(reinterpret_cast<void*>(nFirst), nLast - nFirst, MADV_HUGEPAGE);
+#else
+    (void)pStart;
+    (void)nBytes;
+#endif
 }

@@ -28,7 +28,8 @@ class CTreeCtrl {
 public:
     // A chunk holds thousands of captions; only the first one starts
     // smaller, so a small tree takes no more than it fills.
-    static constexpr std::size_t kTextChunkBytes = std::size_t{1} << 20;
+    // 2 MiB: one large page, where the system offers them.
+    static constexpr std::size_t kTextChunkBytes = std::size_t{2} << 20;
     static constexpr std::size_t kFirstChunkBytes = std::size_t{1} << 12;
     // A caption lies within one chunk. Far longer than a line a tree shows;
     // the type tree's captions are pool strings, at most 64 KiB.
@@ -106,6 +107,7 @@ private:
                    : (nPrevEnd / kTextChunkBytes + 1) * kTextChunkBytes;
     }
     void SetExpanded(HTREEITEM hItem, bool bExpanded);
+    static void AdviseLargePages(void* pStart, std::size_t nBytes);
     // The chunk for a caption ending nEndInChunk bytes into chunk nChunk:
     // the last one grown or a new one.
     void MakeTextRoom(std::size_t nChunk, std::size_t nEndInChunk);
@@ -117,8 +119,12 @@ private:
     std::vector<Item> m_items;
     // Sized only once an item is expanded: a build touches none of it.
     std::vector<bool> m_expanded;
-    // kTextChunkBytes each but the last, left uninitialised.
-    std::vector<std::unique_ptr<char[]>> m_textChunks;
+    // kTextChunkBytes each but the last, left uninitialised; from malloc or
+    // aligned_alloc, so freed with free.
+    struct CFree {
+        void operator()(char* p) const;
+    };
+    std::vector<std::unique_ptr<char[], CFree>> m_textChunks;
     std::size_t m_nLastChunkBytes = 0;
     std::uint32_t m_nTextEnd = 0; // of the last caption
     HTREEITEM m_hFirstRoot = 0;
