@@ -45,6 +45,9 @@ std::string Caption(int i) {
 }
 
 void Fill(CTreeCtrl& ctl, int nShape) {
+    // Reserved from the item count, as the type tree's build reserves it
+    // from the record count.
+    ctl.Reserve(kItems, 0);
     int n = 0;
     switch (nShape) {
     case shapeSections:

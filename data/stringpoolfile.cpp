@@ -31,17 +31,9 @@ bool CStringPoolFile::ReadString(std::int32_t nOffset, std::string& s) {
     return Read(&ch, 1) == 0 || ch == '\0';
 }
 
-std::string_view CStringPoolFile::ViewString(std::int32_t nOffset, std::string& strSpill) {
-    if (!IsOpen())
-        throw CFileException(CFileException::fileNotOpen, GetFilePath(),
-                             GetFilePath() + ": missing or cannot be read");
-    Seek(nOffset, CFile::begin);
-    const unsigned char* p = nullptr;
-    const std::size_t nHeld = std::min(Peek(p), kMaxStringBytes);
-    if (nHeld > 0)
-        if (const void* pNul = std::memchr(p, '\0', nHeld))
-            return {reinterpret_cast<const char*>(p),
-                    static_cast<std::size_t>(static_cast<const unsigned char*>(pNul) - p)};
+std::string_view CStringPoolFile::ViewStringSlow(std::int32_t nOffset, std::string& strSpill) {
+    // Not open, a negative offset (both raise here), the end of the pool, or
+    // a string that goes on past its block.
     ReadString(nOffset, strSpill);
     return strSpill;
 }

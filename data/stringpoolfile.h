@@ -2,8 +2,10 @@
 
 #include "platform/cfile.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -24,5 +26,21 @@ public:
     // within the block it starts in (nearly always), else into strSpill
     // filled by ReadString. Valid until the next read of this file. Saves the
     // copy where the caller only looks at the bytes or copies them once.
-    std::string_view ViewString(std::int32_t nOffset, std::string& strSpill);
+    std::string_view ViewString(std::int32_t nOffset, std::string& strSpill) {
+        // Inline for the string that ends in the block it starts in: the
+        // tree build views a caption per item.
+        if (IsOpen() && nOffset >= 0) {
+            Seek(nOffset, CFile::begin);
+            const unsigned char* p = nullptr;
+            const std::size_t nHeld = std::min(Peek(p), kMaxStringBytes);
+            if (nHeld > 0)
+                if (const void* pNul = std::memchr(p, '\0', nHeld))
+                    return {reinterpret_cast<const char*>(p),
+                            static_cast<std::size_t>(static_cast<const unsigned char*>(pNul) - p)};
+        }
+        return ViewStringSlow(nOffset, strSpill);
+    }
+
+private:
+    std::string_view ViewStringSlow(std::int32_t nOffset, std::string& strSpill);
 };

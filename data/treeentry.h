@@ -16,7 +16,15 @@ public:
     // Reads record n of the tree file into m_rec; true only for a whole record.
     // Records come in batches of kBatchRecords read at once: the build asks
     // for them in order, and one read per 12 bytes cost more than the tree.
-    bool Load(std::int32_t nRecord);
+    bool Load(std::int32_t nRecord) {
+        // Inline when the batch holds it: all but one record in kBatchRecords.
+        if (nRecord >= m_nBatchFirst && nRecord - m_nBatchFirst < m_nBatchCount) {
+            m_rec = TreeRecord::FromBytes(m_batch.data() +
+                                          std::size_t(nRecord - m_nBatchFirst) * TreeRecord::kSize);
+            return true;
+        }
+        return LoadBatch(nRecord);
+    }
 
     // 48 KiB: a dozen pages per read, little enough to keep beside the tree.
     static constexpr std::int32_t kBatchRecords = 4096;
@@ -26,6 +34,9 @@ public:
     CDatabaseFiles* m_pApp;
 
 private:
+    // Reads the batch from nRecord on, then the record.
+    bool LoadBatch(std::int32_t nRecord);
+
     std::vector<unsigned char> m_batch; // whole records from m_nBatchFirst on
     std::int32_t m_nBatchFirst = 0;
     std::int32_t m_nBatchCount = 0;

@@ -8,6 +8,10 @@
 #include <string_view>
 #include <vector>
 
+// Any caption the pool gives fits the store, so the build never meets the
+// store's own caption limit.
+static_assert(CStringPoolFile::kMaxStringBytes <= CTreeCtrl::kMaxCaptionBytes);
+
 CTypeTree::CTypeTree(CTreeCtrl& ctlTree, CDatabaseFiles& app, const std::int32_t* pFirstItem)
     : m_ctlTree(ctlTree), m_app(app), m_pFirstItem(pFirstItem) {}
 

@@ -8,8 +8,8 @@
 
 class CDatabaseFiles;
 
-// A real database holds hundreds of types; four million items (about 32 bytes
-// each in the store plus a caption) keep the tree within a few hundred MiB
+// A real database holds hundreds of types; four million items (20 bytes each
+// in the store plus a caption) keep the tree within a few hundred MiB
 // while leaving room for any database a person could browse.
 inline constexpr std::uint32_t kMaxTreeItems = 4'000'000;
 // Captions may each be a whole pool string (CStringPoolFile::kMaxStringBytes),

@@ -3,6 +3,7 @@
 #include "platform/cp1251.h"
 
 #include <QString>
+#include <algorithm>
 #include <limits>
 
 CTreeModel::CTreeModel(const CTreeCtrl& ctlTree, QObject* pParent)
@@ -32,8 +33,11 @@ HTREEITEM CTreeModel::ItemOf(const QModelIndex& index) {
 QModelIndex CTreeModel::IndexOf(HTREEITEM hItem) const {
     if (!m_ctlTree.IsValid(hItem))
         return {};
-    return createIndex(static_cast<int>(m_ctlTree.GetItemRow(hItem)), 0,
-                       static_cast<quintptr>(hItem));
+    // Handles grow in insertion order, so siblings stand sorted: the row is
+    // a binary search in the array the view asks for anyway.
+    const std::vector<HTREEITEM>& siblings = Children(m_ctlTree.GetParentItem(hItem));
+    const auto it = std::lower_bound(siblings.begin(), siblings.end(), hItem);
+    return createIndex(static_cast<int>(it - siblings.begin()), 0, static_cast<quintptr>(hItem));
 }
 
 QModelIndex CTreeModel::index(int nRow, int nColumn, const QModelIndex& parent) const {
@@ -69,7 +73,7 @@ bool CTreeModel::hasChildren(const QModelIndex& parent) const {
 QVariant CTreeModel::data(const QModelIndex& index, int nRole) const {
     if (nRole != Qt::DisplayRole || !index.isValid())
         return {};
-    return QString::fromUtf8(cp1251::ToUtf8(m_ctlTree.GetItemText(ItemOf(index))));
+    return QString::fromUtf8(cp1251::ToUtf8(m_ctlTree.ViewItemText(ItemOf(index))));
 }
 
 Qt::ItemFlags CTreeModel::flags(const QModelIndex& index) const {

@@ -7,10 +7,11 @@
 #include <vector>
 
 // A read-only item model over the tree store, for CTreeView. An index
-// carries its item's handle, so parent, row and data come straight from the
+// carries its item's handle, so parent and data come straight from the
 // store. The store links children as a list; the model keeps, for each
 // parent the view has asked about, the array of its children, so the child
-// at a row is one lookup. Nothing is built for branches nobody opens.
+// at a row is one lookup and an item's row a binary search. Nothing is built for branches nobody
+// opens.
 class CTreeModel : public QAbstractItemModel {
 public:
     explicit CTreeModel(const CTreeCtrl& ctlTree, QObject* pParent = nullptr);

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <random>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -22,8 +25,8 @@ TEST(CTreeCtrl, NavigationFollowsInsertionOrder) {
     EXPECT_EQ(tree.GetParentItem(a), 0u);
     EXPECT_TRUE(tree.ItemHasChildren(a));
     EXPECT_FALSE(tree.ItemHasChildren(b));
-    EXPECT_EQ(tree.GetItemRow(a2), 1u);
-    EXPECT_EQ(tree.GetItemRow(b), 1u);
+    EXPECT_EQ(tree.GetNextSiblingItem(a2), 0u);
+    EXPECT_EQ(tree.GetChildItem(a1), 0u);
     // Captions and data of items inserted between others stay their own.
     EXPECT_EQ(tree.GetItemText(a2), "A2");
     EXPECT_EQ(tree.GetItemText(a1), "A1");
@@ -60,6 +63,77 @@ TEST(CTreeCtrl, SelectExpandsAncestorsAndNotifiesOnChangeOnly) {
     tree.Expand(a, TVE_EXPAND);
     EXPECT_TRUE(tree.IsExpanded(a));
     EXPECT_FALSE(tree.Expand(0, TVE_EXPAND));
+}
+
+// Captions that meet a chunk's end: one that just fits, one that would
+// cross it (moved to the next chunk), empty ones on either side of the
+// boundary, one a whole chunk long; each reads back as inserted, the ones
+// before it untouched.
+TEST(CTreeCtrl, CaptionsAroundChunkBoundariesReadBackWhole) {
+    constexpr std::size_t kChunk = CTreeCtrl::kTextChunkBytes;
+    const std::vector<std::string> captions = {std::string(kChunk - 3, 'a'),
+                                               "bcd",
+                                               "",
+                                               "efg",
+                                               std::string(kChunk - 5, 'h'),
+                                               "ijklmn",
+                                               "",
+                                               std::string(kChunk, 'o'),
+                                               "",
+                                               "p",
+                                               std::string(kChunk - 1, 'q'),
+                                               "rs"};
+    CTreeCtrl tree;
+    std::vector<HTREEITEM> items;
+    for (const std::string& caption : captions)
+        items.push_back(tree.InsertItem(caption, items.empty() ? TVI_ROOT : items.front()));
+    for (std::size_t i = 0; i < captions.size(); ++i)
+        EXPECT_EQ(tree.ViewItemText(items[i]), captions[i]) << i;
+    EXPECT_EQ(tree.ViewItemText(0), "");
+    EXPECT_THROW(tree.InsertItem(std::string(kChunk + 1, 'x')), std::length_error);
+    EXPECT_EQ(tree.GetCount(), captions.size());
+    tree.DeleteAllItems();
+    EXPECT_EQ(tree.GetItemText(tree.InsertItem("again")), "again");
+}
+
+// The first chunk starts small and grows as captions come: every caption
+// written before a growth reads back after it.
+TEST(CTreeCtrl, CaptionsSurviveTheFirstChunkGrowing) {
+    CTreeCtrl tree;
+    std::vector<std::string> captions;
+    for (int i = 0; i < 20000; ++i)
+        captions.push_back(std::string(static_cast<std::size_t>(i % 37), 'a' + i % 26) +
+                           std::to_string(i));
+    for (const std::string& caption : captions)
+        tree.InsertItem(caption);
+    for (HTREEITEM h = 1; h <= captions.size(); ++h)
+        ASSERT_EQ(tree.ViewItemText(h), captions[h - 1]) << h;
+}
+
+// Children appended to any earlier item, in any order: each item's children
+// and the top level read back in insertion order, ending where they end.
+TEST(CTreeCtrl, SiblingsComeBackInInsertionOrderWhereverTheyWereAdded) {
+    std::mt19937 rng(11);
+    CTreeCtrl tree;
+    std::vector<std::vector<HTREEITEM>> children(1); // [0]: the top level
+    for (int i = 0; i < 3000; ++i) {
+        const HTREEITEM hParent = static_cast<HTREEITEM>(rng() % children.size());
+        const HTREEITEM h = tree.InsertItem("x", hParent ? hParent : TVI_ROOT);
+        ASSERT_EQ(h, children.size());
+        children[hParent].push_back(h);
+        children.emplace_back();
+    }
+    for (HTREEITEM hParent = 0; hParent < children.size(); ++hParent) {
+        std::vector<HTREEITEM> seen;
+        for (HTREEITEM h = hParent ? tree.GetChildItem(hParent) : tree.GetRootItem(); h;
+             h = tree.GetNextSiblingItem(h)) {
+            ASSERT_LE(seen.size(), children[hParent].size());
+            EXPECT_EQ(tree.GetParentItem(h), hParent);
+            seen.push_back(h);
+        }
+        EXPECT_EQ(seen, children[hParent]) << hParent;
+        EXPECT_EQ(tree.ItemHasChildren(hParent), hParent && !children[hParent].empty());
+    }
 }
 
 } // namespace

@@ -170,6 +170,25 @@ TEST_F(SearchWalkTest, UnreadableRecordIsPassedOver) {
     EXPECT_EQ(Find("Candid", true, kCurrent, 3), -1);
 }
 
+// Types that stand under several groups: a record found not to match is not
+// tested again, one that matches is found wherever it stands next.
+TEST_F(SearchWalkTest, RepeatedTypesAreFoundWhereverTheyStand) {
+    CDbWriter db;
+    db.AddAircraft(TypeRecord(db, {"Ильюшин", "СССР", "Ил-76", "транспортный", "Candid"}));
+    db.AddAircraft(TypeRecord(db, {"Антонов", "СССР", "Ан-2", "многоцелевой", ""}));
+    db.AddAircraft(TypeRecord(db, {"Бериев", "СССР", "Бе-200", "амфибия", ""}));
+    for (const std::int32_t nRecord : {1, 0, 1, 0, 1, 1, 2, 1})
+        db.AddTreeNamed(-1, nRecord, W("x"));
+    db.Write(m_dir.Path());
+    Open();
+    EXPECT_EQ(Find("Candid", true, kCurrent, 0), 1);
+    EXPECT_EQ(Find("Candid", true, kCurrent, 1), 3);
+    EXPECT_EQ(Find("Candid", true, kCurrent, 3), -1);
+    EXPECT_EQ(Find("Бериев", true, kBeginning, -1), 6);
+    EXPECT_EQ(Find("Антонов", true, kCurrent, 6), 7);
+    EXPECT_EQ(Find("СССР", true, kCurrent, 7), -1);
+}
+
 TEST_F(SearchWalkTest, MissingDataFilesFindNothingWithoutThrowing) {
     CDbWriter db;
     db.AddAircraft(TypeRecord(db, {"Ильюшин", "СССР", "Ил-76", "транспортный", "Candid"}));

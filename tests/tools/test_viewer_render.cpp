@@ -103,6 +103,22 @@ TEST(ViewerRenderLarge, IsNotCutToTheOffscreenScreen) {
     EXPECT_GE(image.height(), 700 + 30 + 2 * 3);
 }
 
+// The fixture has no templates, so every start warns about them; a position
+// outside the tree is still that error alone, as if nothing had started.
+TEST_F(ViewerRender, PositionOutsideTheTreeIsOnlyThatError) {
+    for (const char* pszPosition : {"2", "-1", "99999"}) {
+        const ToolResult r = RunTool(Args(std::string("--select ") + pszPosition));
+        EXPECT_EQ(r.nExit, 2);
+        EXPECT_EQ(r.strErr, "verlumo-db: position " + std::string(pszPosition) +
+                                " is not in the tree of " + m_dir.Path() + "\n");
+        EXPECT_FALSE(Written());
+    }
+    const ToolResult r = RunTool(Args("--select 1"));
+    EXPECT_EQ(r.nExit, 0);
+    EXPECT_NE(r.strErr.find("Static texts.rtf"), std::string::npos) << r.strErr;
+    EXPECT_TRUE(Written());
+}
+
 struct CBadRow {
     const char* pszName;
     const char* pszArgs;

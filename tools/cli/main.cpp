@@ -175,12 +175,19 @@ int RunExportHtml(const HtmlExportOptions& options) {
 int RunRender(const RenderRequest& request, bool bSelect) {
     if (!CheckDatabaseDir(request.strDir))
         return kExitBadInput;
-    if (bSelect) {
-        CDatabaseFiles files;
-        if (!OpenAtPosition(files, request.strDir, request.nSelect))
-            return kExitBadInput;
+    // The window builds the tree anyway; the walk that finds a position is
+    // left for saying why one is not there.
+    if (!bSelect || request.nSelect >= 0) {
+        const int nExit = RenderMainWindow(request);
+        if (nExit != kRenderNoSuchPosition)
+            return nExit;
     }
-    return RenderMainWindow(request);
+    CDatabaseFiles files;
+    if (!OpenAtPosition(files, request.strDir, request.nSelect))
+        return kExitBadInput;
+    // There after all (the files changed in between): drawn as found now.
+    const int nExit = RenderMainWindow(request);
+    return nExit == kRenderNoSuchPosition ? kExitBadInput : nExit;
 }
 
 } // namespace

@@ -70,6 +70,37 @@ QImage RenderPictureViewer(CMainDialog& dlg, std::int32_t nPicture) {
     return image;
 }
 
+// The window as the request wants it drawn, saved; the exit code.
+int DrawAndSave(CMainDialog& dlg, const RenderRequest& request) {
+    int nExit = 0;
+    // The card the selection timer would show 300 ms later, at once.
+    if (dlg.IsTimerPending(dlg.m_nTimerID))
+        dlg.SendTimerMessage(dlg.m_nTimerID);
+    QApplication::processEvents();
+    QImage image;
+    if (request.bExtra) {
+        image = RenderExtraDataDialog(dlg);
+        if (image.isNull()) {
+            std::cerr << "verlumo-db render: the additional data dialog opens only on a "
+                         "type with a record\n";
+            nExit = 2;
+        }
+    } else if (request.bSearch) {
+        image = RenderSearchDialog(dlg, request.strSearch);
+    } else if (request.nViewer > 0) {
+        image = RenderPictureViewer(dlg, request.nViewer);
+        if (image.isNull())
+            nExit = 2;
+    } else {
+        image = dlg.grab().toImage();
+    }
+    if (nExit == 0 && !image.save(QString::fromStdString(request.strOutput), "PNG")) {
+        std::cerr << "verlumo-db render: cannot write " << request.strOutput << '\n';
+        nExit = 2;
+    }
+    return nExit;
+}
+
 } // namespace
 
 int RenderMainWindow(const RenderRequest& request) {
@@ -83,9 +114,17 @@ int RenderMainWindow(const RenderRequest& request) {
     if (!qApp)
         pQtApp = std::make_unique<QApplication>(argc, argv);
 
+    // Held back until the selection is known to stand in the tree: a
+    // position that does not is only that error, as if nothing had started.
+    std::string strHeld;
+    bool bHolding = request.nSelect >= 0;
     CDatabaseApp app;
-    app.m_fileErrors.m_sink = [](const std::string& strTitle, const std::string& strText) {
-        std::cerr << strTitle << ": " << strText << '\n';
+    app.m_fileErrors.m_sink = [&](const std::string& strTitle, const std::string& strText) {
+        const std::string strLine = strTitle + ": " + strText + '\n';
+        if (bHolding)
+            strHeld += strLine;
+        else
+            std::cerr << strLine;
     };
     app.m_strDataDir = request.strDir;
     app.OpenDataFiles();
@@ -95,31 +134,15 @@ int RenderMainWindow(const RenderRequest& request) {
     int nExit = 0;
     {
         CRenderedMainDialog dlg(&nFirstItem, nullptr, &app);
+        // The window's own build tells whether the position is in the tree:
+        // no walk of its own for the check.
         dlg.Create();
-        // The card the selection timer would show 300 ms later, at once.
-        if (dlg.IsTimerPending(dlg.m_nTimerID))
-            dlg.SendTimerMessage(dlg.m_nTimerID);
-        QApplication::processEvents();
-        QImage image;
-        if (request.bExtra) {
-            image = RenderExtraDataDialog(dlg);
-            if (image.isNull()) {
-                std::cerr << "verlumo-db render: the additional data dialog opens only on a "
-                             "type with a record\n";
-                nExit = 2;
-            }
-        } else if (request.bSearch) {
-            image = RenderSearchDialog(dlg, request.strSearch);
-        } else if (request.nViewer > 0) {
-            image = RenderPictureViewer(dlg, request.nViewer);
-            if (image.isNull())
-                nExit = 2;
+        if (bHolding && dlg.GetTypeTree().m_hSelectedItem == 0) {
+            nExit = kRenderNoSuchPosition;
         } else {
-            image = dlg.grab().toImage();
-        }
-        if (nExit == 0 && !image.save(QString::fromStdString(request.strOutput), "PNG")) {
-            std::cerr << "verlumo-db render: cannot write " << request.strOutput << '\n';
-            nExit = 2;
+            bHolding = false;
+            std::cerr << strHeld;
+            nExit = DrawAndSave(dlg, request);
         }
         dlg.hide();
     }

@@ -23,5 +23,10 @@ struct RenderRequest {
 // would show in a box go to stderr. Returns the exit code: 0, or 2 when the
 // PNG cannot be written, the additional data dialog cannot open on the
 // selection (no type shown) or the selection has no picture nViewer. The
-// position must have been checked against the tree before.
+// position need not have been checked: when the tree the window builds
+// holds no item at nSelect (0 or more), nothing is drawn or said, not even
+// the warnings of the start, and kRenderNoSuchPosition comes back for the
+// caller to say why in its own way.
 int RenderMainWindow(const RenderRequest& request);
+
+inline constexpr int kRenderNoSuchPosition = 3;
