@@ -26,6 +26,10 @@ constexpr std::size_t kMinMatch = 4;
 // the repeats this one does not look for.
 constexpr std::size_t kLiteralsBeforeGivingUp = 1024;
 constexpr std::size_t kLiteralShare = 4;
+// The tokens of a picture take up to twice its bytes; beyond this size
+// (a picture many times a screen) the general coder, which needs none, does
+// it, and no thread keeps more than a few MB of tokens between pictures.
+constexpr std::size_t kMaxBytes = std::size_t{16} << 20;
 
 constexpr std::array<std::uint16_t, 29> kLengthBase = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
                                                        15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
@@ -208,6 +212,8 @@ bool Compress(const unsigned char* p, std::size_t n, std::size_t nRowBytes,
               std::vector<unsigned char>& out) {
     // Rows further apart than the window cannot be copied.
     const bool bRowMatches = nRowBytes >= 1 && nRowBytes <= kMaxDistance;
+    if (n > kMaxBytes)
+        return false;
     thread_local std::vector<std::uint32_t> tokens;
     tokens.clear();
     std::array<std::uint32_t, kLitLenSymbols> litFreq{};

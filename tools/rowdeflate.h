@@ -12,7 +12,8 @@ namespace rowdeflate {
 
 // Appends the zlib stream (header, one final deflate block, Adler-32) of n
 // bytes, rows of nRowBytes each, to out and returns true; returns false with
-// out unchanged when the rows do not pay for this coder.
+// out unchanged when the rows do not pay for this coder, or are more than
+// 16 MiB.
 bool Compress(const unsigned char* p, std::size_t n, std::size_t nRowBytes,
               std::vector<unsigned char>& out);
 

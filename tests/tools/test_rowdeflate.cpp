@@ -80,6 +80,13 @@ TEST(RowDeflate, SkewedFrequenciesStayWithinTheCodeLengthLimit) {
     ExpectRoundTrip(rows, 1001, "skewed");
 }
 
+TEST(RowDeflate, HugeRowsAreLeftToAGeneralCoder) {
+    const std::vector<unsigned char> rows((std::size_t{16} << 20) + 1, 7);
+    std::vector<unsigned char> stream;
+    EXPECT_FALSE(rowdeflate::Compress(rows.data(), rows.size(), 4096, stream));
+    EXPECT_TRUE(stream.empty());
+}
+
 TEST(RowDeflate, NoiseIsLeftToAGeneralCoder) {
     std::vector<unsigned char> rows(200000);
     std::uint32_t nState = 1;
