@@ -118,19 +118,12 @@ std::optional<std::int32_t> CTypeTree::FindItemData(std::int32_t nPosition) {
     return nData;
 }
 
+// The build appends items in pre-order (see GetItemPosition), so the next
+// item in pre-order is the next handle: no walk up through the parents.
 HTREEITEM CTypeTree::GetNextTreeItem(HTREEITEM hItem) const {
     if (hItem == 0)
         return m_ctlTree.GetRootItem();
-    if (m_ctlTree.ItemHasChildren(hItem))
-        return m_ctlTree.GetChildItem(hItem);
-    HTREEITEM hNext = m_ctlTree.GetNextSiblingItem(hItem);
-    while (hNext == 0) {
-        hItem = m_ctlTree.GetParentItem(hItem);
-        if (hItem == 0)
-            return 0;
-        hNext = m_ctlTree.GetNextSiblingItem(hItem);
-    }
-    return hNext;
+    return m_ctlTree.IsValid(hItem) && hItem < m_ctlTree.GetCount() ? hItem + 1 : 0;
 }
 
 // Items are appended in pre-order by the build, so an item's handle is its

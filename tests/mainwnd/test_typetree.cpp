@@ -147,6 +147,32 @@ TEST_F(TypeTreeTest, NegativeCaptionOffsetGivesAnEmptyCaption) {
     EXPECT_EQ(Describe(), "A[-1]([1] [2]) B[3]");
 }
 
+// The walk steps through handles; it must be the pre-order of the links.
+TEST_F(TypeTreeTest, WalkIsThePreOrderOfTheChildAndSiblingLinks) {
+    // The second file names a parent that closed before: whatever the build
+    // makes of it, the walk must follow the links it made.
+    for (const std::vector<Record>& records :
+         {kWorkedExample,
+          std::vector<Record>{
+              {-1, -1, "A"}, {0, -1, "B"}, {-1, 1, "C"}, {0, 2, "D"}, {1, 3, "E"}}}) {
+        m_ctl.DeleteAllItems();
+        Build(records);
+        std::vector<std::string> linked;
+        std::vector<HTREEITEM> stack = {m_ctl.GetRootItem()};
+        while (!stack.empty()) {
+            const HTREEITEM h = stack.back();
+            stack.pop_back();
+            if (!h)
+                continue;
+            linked.push_back(m_ctl.GetItemText(h));
+            stack.push_back(m_ctl.GetNextSiblingItem(h));
+            stack.push_back(m_ctl.GetChildItem(h));
+        }
+        EXPECT_EQ(Walk(), linked);
+        EXPECT_EQ(linked.size(), m_ctl.GetCount());
+    }
+}
+
 TEST_F(TypeTreeTest, WalkIgnoresExpandStateAndEndsAfterTheDeepestLastItem) {
     Build(kWorkedExample);
     const HTREEITEM a = m_ctl.GetRootItem();
