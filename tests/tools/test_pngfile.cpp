@@ -1,29 +1,11 @@
 #include "platform/dibsection.h"
+#include "support/testdib.h"
 #include "tools/pngfile.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
 
 namespace {
-
-std::unique_ptr<CDibSection> MakeDib(std::int32_t nWidth, std::int32_t nHeight, int nBits,
-                                     std::size_t nColours) {
-    CBitmapInfo info;
-    info.bmiHeader.biSize = 40;
-    info.bmiHeader.biWidth = nWidth;
-    info.bmiHeader.biHeight = nHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = static_cast<std::uint16_t>(nBits);
-    for (std::size_t i = 0; i < nColours; ++i)
-        info.bmiColors.push_back({static_cast<std::uint8_t>(10 + i),
-                                  static_cast<std::uint8_t>(3 * i),
-                                  static_cast<std::uint8_t>(250 - i), 0});
-    auto pDib = CDibSection::Create(info);
-    // Every byte differs from its neighbours, the row padding included.
-    for (std::size_t i = 0; pDib && i < pDib->GetSize(); ++i)
-        pDib->GetBits()[i] = static_cast<unsigned char>(i * 131 + 7);
-    return pDib;
-}
 
 void ExpectSamePixels(const CDibSection& dib) {
     const std::string strPng = pngfile::Encode(dib);
@@ -41,7 +23,8 @@ void ExpectSamePixels(const CDibSection& dib) {
 TEST(PngFile, EveryDepthAndWidthHoldsThePixelsExactly) {
     for (const int nBits : {1, 4, 8, 24})
         for (const std::int32_t nWidth : {1, 3, 7, 8, 9, 33}) {
-            const auto pDib = MakeDib(nWidth, 5, nBits, nBits == 24 ? 0 : std::size_t{1} << nBits);
+            const auto pDib =
+                MakeTestDib(nWidth, 5, nBits, nBits == 24 ? 0 : std::size_t{1} << nBits);
             ASSERT_TRUE(pDib);
             ExpectSamePixels(*pDib);
         }
@@ -50,11 +33,11 @@ TEST(PngFile, EveryDepthAndWidthHoldsThePixelsExactly) {
 // An index the colour table does not hold shows black, as the viewer draws it.
 TEST(PngFile, IndexesBeyondAShortColourTableAreBlack) {
     for (const int nBits : {1, 4, 8}) {
-        const auto pDib = MakeDib(17, 4, nBits, 1);
+        const auto pDib = MakeTestDib(17, 4, nBits, 1);
         ASSERT_TRUE(pDib);
         ExpectSamePixels(*pDib);
     }
-    const auto pEmpty = MakeDib(6, 2, 8, 0);
+    const auto pEmpty = MakeTestDib(6, 2, 8, 0);
     ASSERT_TRUE(pEmpty);
     ExpectSamePixels(*pEmpty);
 }
@@ -62,10 +45,10 @@ TEST(PngFile, IndexesBeyondAShortColourTableAreBlack) {
 // A large noisy picture goes to the general coder, a large flat one to the
 // row coder; both must come back exactly.
 TEST(PngFile, LargeNoisyAndFlatPicturesHoldThePixelsExactly) {
-    const auto pNoise = MakeDib(300, 200, 8, 256);
+    const auto pNoise = MakeTestDib(300, 200, 8, 256);
     ASSERT_TRUE(pNoise);
     ExpectSamePixels(*pNoise);
-    const auto pFlat = MakeDib(300, 200, 24, 0);
+    const auto pFlat = MakeTestDib(300, 200, 24, 0);
     ASSERT_TRUE(pFlat);
     for (std::size_t i = 0; i < pFlat->GetSize(); ++i)
         pFlat->GetBits()[i] = static_cast<unsigned char>(i / pFlat->GetStride() / 9);
@@ -73,7 +56,7 @@ TEST(PngFile, LargeNoisyAndFlatPicturesHoldThePixelsExactly) {
 }
 
 TEST(PngFile, PaletteDepthsStayPaletteImages) {
-    const auto pDib = MakeDib(40, 30, 8, 256);
+    const auto pDib = MakeTestDib(40, 30, 8, 256);
     ASSERT_TRUE(pDib);
     const std::string strPng = pngfile::Encode(*pDib);
     ASSERT_GT(strPng.size(), 26u);
@@ -84,7 +67,7 @@ TEST(PngFile, PaletteDepthsStayPaletteImages) {
 }
 
 TEST(PngFile, UnwritablePathIsReported) {
-    const auto pDib = MakeDib(2, 2, 8, 4);
+    const auto pDib = MakeTestDib(2, 2, 8, 4);
     ASSERT_TRUE(pDib);
     EXPECT_THROW(pngfile::Write(*pDib, "/nonexistent-dir/x.png"), std::runtime_error);
 }
