@@ -6,6 +6,7 @@
 // 100,000 tree items by default; --items=N (or VERLUMO_BENCH_ITEMS=N) asks
 // for another size, 1000000 for the million; --dir=DIR measures a database
 // generated beforehand. The last line ("row search ...") is for bench/run.
+#include "bench/wholefile.h"
 #include "data/aircraftrecord.h"
 #include "data/aircrafttext.h"
 #include "data/databasefiles.h"
@@ -37,22 +38,6 @@ constexpr const char* kMiss = "NOSUCHTEXT";
 std::string& DatabaseDir() {
     static std::string s;
     return s;
-}
-
-std::string ReadWhole(const std::string& strPath) {
-    std::string bytes;
-    const int fd = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        std::abort();
-    char chunk[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n <= 0)
-            break;
-        bytes.append(chunk, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return bytes;
 }
 
 // The string at nOffset up to its NUL, as the pool gives it.
@@ -95,9 +80,9 @@ void BM_WalkMiss(benchmark::State& state) {
 void BM_Floor(benchmark::State& state) {
     const std::string strDir = DatabaseDir() + "/";
     for (auto _ : state) {
-        const std::string tree = ReadWhole(strDir + CDatabaseFiles::kTreeName);
-        const std::string aircraft = ReadWhole(strDir + CDatabaseFiles::kAircraftName);
-        const std::string pool = ReadWhole(strDir + CDatabaseFiles::kStringsName);
+        const std::string tree = ReadWholeFile(strDir + CDatabaseFiles::kTreeName);
+        const std::string aircraft = ReadWholeFile(strDir + CDatabaseFiles::kAircraftName);
+        const std::string pool = ReadWholeFile(strDir + CDatabaseFiles::kStringsName);
         std::size_t nFound = 0, nBytes = 0;
         std::vector<bool> tested(aircraft.size() / AircraftRecord::kSize);
         for (std::size_t i = 0; i + 12 <= tree.size(); i += 12) {
