@@ -30,6 +30,12 @@ std::string FolderPath(const std::string& strSiteRoot, std::int32_t nRecord) {
     return strSiteRoot + "/" + CSitePictures::FolderOf(nRecord);
 }
 
+// Never empty: an empty error would read as no error, and Take would wait.
+std::string ErrorText(const std::exception& e) {
+    const std::string strWhat = e.what();
+    return strWhat.empty() ? "the pictures were not written" : strWhat;
+}
+
 // Whether the viewer enables the pictures of a type: as its card decides.
 bool HasSeries(CDatabaseFiles& files, std::int32_t nRecord) {
     if (!files.m_filePictures.IsOpen())
@@ -116,7 +122,7 @@ void CSitePictures::Work() {
         files.emplace();
         files->Open(m_strDir);
     } catch (const std::exception& e) {
-        strOpenError = e.what();
+        strOpenError = ErrorText(e);
     }
     for (;;) {
         std::size_t i = 0;
@@ -133,14 +139,11 @@ void CSitePictures::Work() {
             slot.result = HasSeries(*files, m_types[i]) ? Write(*files, m_strSiteRoot, m_types[i])
                                                         : SitePictures{};
         } catch (const std::exception& e) {
-            slot.strError = e.what();
-            slot.result.reset();
+            slot.strError = ErrorText(e);
         }
         {
             std::lock_guard lock(m_mutex);
             m_slots[i] = std::move(slot);
-            if (!m_slots[i].result && m_slots[i].strError.empty())
-                m_slots[i].strError = "the pictures were not written";
         }
         m_cvDone.notify_all();
     }
