@@ -88,25 +88,29 @@ int CFile::FindBlock() {
     const std::uint64_t nStart = m_nPosition - m_nPosition % kBlockSize;
     // A block may go to any way of its set: a lookup looks at kWays slots,
     // not at all of them, and sequential blocks spread over the sets.
-    const int nFirst = static_cast<int>((nStart / kBlockSize) % kSets) * kWays;
-    int nVictim = nFirst;
-    bool bShort = false;
-    for (int i = nFirst; i < nFirst + kWays; ++i) {
-        Block& block = m_blocks[i];
-        if (block.nFill > 0 && block.nStart == nStart) {
-            if (m_nPosition - nStart < block.nFill) {
-                block.nUsed = ++m_nClock;
-                m_nLast = i;
-                return i;
-            }
-            // It ended short (the end of the file, then): read it again in
-            // place, as the file may have grown since.
+    const int nFirst = SetOf(nStart) * kWays;
+    int nVictim = -1;
+    for (int i = nFirst; i < nFirst + kWays; ++i)
+        if (m_blocks[i].nStart == nStart && m_blocks[i].nFill > 0) {
             nVictim = i;
-            bShort = true;
             break;
         }
-        if (block.nUsed < m_blocks[nVictim].nUsed)
-            nVictim = i;
+    bool bShort = false;
+    if (nVictim >= 0) {
+        Block& block = m_blocks[nVictim];
+        if (m_nPosition - nStart < block.nFill) {
+            block.nUsed = ++m_nClock;
+            m_nLast = nVictim;
+            return nVictim;
+        }
+        // It ended short (the end of the file, then): read it again in
+        // place, as the file may have grown since.
+        bShort = true;
+    } else {
+        nVictim = nFirst;
+        for (int i = nFirst + 1; i < nFirst + kWays; ++i)
+            if (m_blocks[i].nUsed < m_blocks[nVictim].nUsed)
+                nVictim = i;
     }
 
     // A miss right behind the previous one is a pass through the file (a
@@ -157,19 +161,25 @@ int CFile::FindBlock() {
 }
 
 std::size_t CFile::PreadvFull(iovec* pParts, int nParts, std::uint64_t nAt) {
+    // Only regular files are opened, and a read from one returns less than
+    // asked only at the end of the file or beyond what Linux reads in one
+    // call (2 GiB less a page): at the end no second call is needed to learn
+    // it. A signal before any byte is read is the one case to try again.
+    constexpr std::size_t kMaxPerCall = 0x7ffff000;
     std::size_t nDone = 0;
-    // Only a read cut short by a signal or by the end of the file returns
-    // less than asked; the first is resumed where it stopped, part by part.
     while (nParts > 0) {
+        std::size_t nAsked = 0;
+        for (int j = 0; j < nParts; ++j)
+            nAsked += pParts[j].iov_len;
         const ssize_t n = ::preadv(m_fd, pParts, nParts, static_cast<off_t>(nAt + nDone));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             throw CFileException(CFileException::readError, m_strFileName,
                                  "read error in " + m_strFileName + ": " + std::strerror(errno));
-        if (n == 0)
-            break;
         nDone += static_cast<std::size_t>(n);
+        if (n == 0 || (static_cast<std::size_t>(n) < nAsked && nAsked <= kMaxPerCall))
+            break;
         auto nLeft = static_cast<std::size_t>(n);
         while (nParts > 0 && nLeft >= pParts->iov_len) {
             nLeft -= pParts->iov_len;

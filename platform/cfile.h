@@ -59,18 +59,27 @@ public:
     // that scans in place (a NUL-terminated string) moves it with Seek.
     std::size_t Peek(const unsigned char*& pData) {
         ThrowIfClosed("read");
-        // Inline when the last block holds the position: the tree build
-        // peeks once per caption, nearly always there.
-        if (m_nLast >= 0) {
-            const Block& block = m_blocks[m_nLast];
-            if (block.nFill > 0 && m_nPosition >= block.nStart &&
-                m_nPosition - block.nStart < block.nFill) {
-                const auto nOffset = static_cast<std::size_t>(m_nPosition - block.nStart);
-                pData = m_data.get() + m_nLast * kBlockSize + nOffset;
-                return block.nFill - nOffset;
-            }
+        // Inline when a block holds the position: the tree build peeks once
+        // per caption, nearly always in the last block; the search's five
+        // names of a type lie in a few blocks that stay held.
+        int nSlot = m_nLast;
+        if (nSlot < 0 || !Holds(m_blocks[nSlot])) {
+            const int nFirst = SetOf(m_nPosition) * kWays;
+            nSlot = -1;
+            for (int i = nFirst; i < nFirst + kWays; ++i)
+                if (Holds(m_blocks[i])) {
+                    nSlot = i;
+                    m_blocks[i].nUsed = ++m_nClock;
+                    m_nLast = i;
+                    break;
+                }
+            if (nSlot < 0)
+                return PeekMiss(pData);
         }
-        return PeekMiss(pData);
+        const Block& block = m_blocks[nSlot];
+        const auto nOffset = static_cast<std::size_t>(m_nPosition - block.nStart);
+        pData = m_data.get() + static_cast<std::size_t>(nSlot) * kBlockSize + nOffset;
+        return block.nFill - nOffset;
     }
     std::uint64_t GetLength() const;
     std::uint64_t GetPosition() const;
@@ -82,6 +91,12 @@ private:
         std::uint64_t nUsed = 0;  // m_nClock when last looked up, for least recently used
     };
 
+    // A free slot holds nothing (nFill 0), and a position before the block
+    // wraps around to far beyond it.
+    bool Holds(const Block& block) const { return m_nPosition - block.nStart < block.nFill; }
+    static int SetOf(std::uint64_t nOffset) {
+        return static_cast<int>((nOffset / kBlockSize) % kSets);
+    }
     std::uint64_t SeekAny(std::int64_t lOffset, SeekPosition nFrom);
     std::size_t PeekMiss(const unsigned char*& pData);
     // Inline: every record and string read passes here.
