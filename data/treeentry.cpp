@@ -17,12 +17,13 @@ bool CTreeEntry::LoadBatch(std::int32_t nRecord) {
         return false;
     const auto nWanted = static_cast<std::size_t>(
         std::min<std::int64_t>(kBatchRecords, nAddressable) * TreeRecord::kSize);
-    m_batch.resize(nWanted);
+    if (!m_batch)
+        m_batch.reset(new unsigned char[std::size_t{kBatchRecords} * TreeRecord::kSize]);
     file.Seek(nStart, CFile::begin);
-    const std::size_t nRead = file.Read(m_batch.data(), nWanted);
+    const std::size_t nRead = file.Read(m_batch.get(), nWanted);
     m_nBatchCount = static_cast<std::int32_t>(nRead / TreeRecord::kSize);
     if (m_nBatchCount == 0)
         return false;
-    m_rec = TreeRecord::FromBytes(m_batch.data());
+    m_rec = TreeRecord::FromBytes(m_batch.get());
     return true;
 }

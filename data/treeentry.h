@@ -3,8 +3,8 @@
 #include "data/treerecord.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 class CDatabaseFiles;
 
@@ -19,15 +19,16 @@ public:
     bool Load(std::int32_t nRecord) {
         // Inline when the batch holds it: all but one record in kBatchRecords.
         if (nRecord >= m_nBatchFirst && nRecord - m_nBatchFirst < m_nBatchCount) {
-            m_rec = TreeRecord::FromBytes(m_batch.data() +
+            m_rec = TreeRecord::FromBytes(m_batch.get() +
                                           std::size_t(nRecord - m_nBatchFirst) * TreeRecord::kSize);
             return true;
         }
         return LoadBatch(nRecord);
     }
 
-    // 48 KiB: a dozen pages per read, little enough to keep beside the tree.
-    static constexpr std::int32_t kBatchRecords = 4096;
+    // 192 KiB: a small database in one read, a large one in few system
+    // calls; little beside the tree.
+    static constexpr std::int32_t kBatchRecords = 16384;
 
     TreeRecord m_rec{};
     std::string m_strName;
@@ -37,7 +38,9 @@ private:
     // Reads the batch from nRecord on, then the record.
     bool LoadBatch(std::int32_t nRecord);
 
-    std::vector<unsigned char> m_batch; // whole records from m_nBatchFirst on
+    // Whole records from m_nBatchFirst on; left uninitialised, as every
+    // byte used is read first.
+    std::unique_ptr<unsigned char[]> m_batch;
     std::int32_t m_nBatchFirst = 0;
     std::int32_t m_nBatchCount = 0;
 };
