@@ -67,11 +67,11 @@ constexpr SlotSource kSlots[CAircraftText::kSlotCount] = {
     Real(&R::value35, RealFormat::f4_1),
 };
 
-// The search's five names lead the table, all strings.
-constexpr int kNameSlotCount = 5;
+// The search's five names lead the table.
+constexpr int kNameSlotCount = CAircraftText::kNameSlotCount;
 static_assert([] {
     for (int i = 0; i < kNameSlotCount; ++i)
-        if (kSlots[i].rule != Rule::string)
+        if (kSlots[i].rule != Rule::string || kSlots[i].pInt != CAircraftText::kNameFields[i])
             return false;
     return true;
 }());
@@ -110,18 +110,33 @@ bool CAircraftText::Load(std::int32_t nRecord) {
 }
 
 bool CAircraftText::LoadNames(std::int32_t nRecord) {
-    unsigned char bytes[AircraftRecord::kSize];
-    const bool bRead = m_pApp->m_fileAircraft.ReadRecord(nRecord, bytes);
-    m_record = bRead ? AircraftRecord::FromBytes(bytes) : AircraftRecord{};
     for (int i = kNameSlotCount; i < kSlotCount; ++i)
         m_texts[i].clear();
-    if (!bRead) {
+    const int nRead = VisitNames(nRecord, [this](int nSlot, std::string_view strText) {
+        m_texts[nSlot - 1].assign(strText);
+        return false;
+    });
+    if (nRead < 0)
         for (int i = 0; i < kNameSlotCount; ++i)
             m_texts[i].clear();
+    return nRead >= 0;
+}
+
+bool CAircraftText::ReadNameRecord(std::int32_t nRecord) {
+    unsigned char bytes[AircraftRecord::kSize];
+    if (!m_pApp->m_fileAircraft.ReadRecord(nRecord, bytes)) {
+        m_record = AircraftRecord{};
         return false;
     }
-    for (int i = 0; i < kNameSlotCount; ++i)
-        valuerules::String(m_pApp->m_fileStrings, m_record.*kSlots[i].pInt, m_texts[i]);
+    m_record = AircraftRecord::FromBytes(bytes);
+    // A missing pool raises at the first name it holds, before any name is
+    // handed over: the search must not find a type by its absent names when
+    // the card could not show it.
+    if (!m_pApp->m_fileStrings.IsOpen()) {
+        std::string strSpill;
+        for (const auto pField : kNameFields)
+            valuerules::ViewString(m_pApp->m_fileStrings, m_record.*pField, strSpill);
+    }
     return true;
 }
 

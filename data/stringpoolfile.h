@@ -26,7 +26,8 @@ public:
     // within the block it starts in (nearly always), else into strSpill
     // filled by ReadString. Valid until the next read of this file. Saves the
     // copy where the caller only looks at the bytes or copies them once.
-    std::string_view ViewString(std::int32_t nOffset, std::string& strSpill) {
+    [[gnu::always_inline]] std::string_view ViewString(std::int32_t nOffset,
+                                                       std::string& strSpill) {
         // Inline for the string that ends in the block it starts in: the
         // tree build views a caption per item.
         if (IsOpen() && nOffset >= 0) {

@@ -42,11 +42,8 @@ std::string String(CStringPoolFile& filePool, std::int32_t nOffset) {
 }
 
 void String(CStringPoolFile& filePool, std::int32_t nOffset, std::string& s) {
-    s.clear();
-    if (nOffset >= 0)
-        filePool.ReadString(nOffset, s);
-    if (s.empty())
-        s = "-";
+    std::string strSpill;
+    s.assign(ViewString(filePool, nOffset, strSpill));
 }
 
 } // namespace valuerules

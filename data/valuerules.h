@@ -1,9 +1,10 @@
 #pragma once
 
+#include "data/stringpoolfile.h"
+
 #include <cstdint>
 #include <string>
-
-class CStringPoolFile;
+#include <string_view>
 
 // How every shown value becomes text. An absent value (zero, an empty
 // string, a real that is zero or not a number) is shown as a single "-".
@@ -18,7 +19,14 @@ std::string Year(std::int32_t v);
 std::string Real(float v, RealFormat format);
 // A negative reference names no string: shown as "-", without touching the file.
 std::string String(CStringPoolFile& filePool, std::int32_t nOffset);
-// The same into s, whose buffer is reused: the search reads five per type.
+// The same into s, whose buffer is reused.
 void String(CStringPoolFile& filePool, std::int32_t nOffset, std::string& s);
+// The same without a copy: a view into the pool's cache (or into strSpill),
+// valid until the pool is read again. Inline: the search reads five per type.
+inline std::string_view ViewString(CStringPoolFile& filePool, std::int32_t nOffset,
+                                   std::string& strSpill) {
+    const std::string_view str = nOffset >= 0 ? filePool.ViewString(nOffset, strSpill) : "";
+    return str.empty() ? "-" : str;
+}
 
 } // namespace valuerules

@@ -43,6 +43,14 @@ public:
     // stays as it is.
     std::optional<std::int32_t> FindItemData(std::int32_t nPosition);
 
+    // The same walk handing each item to visit(position, item data) instead
+    // of the store, in pre-order, until visit returns true. Returns the
+    // position it stopped at, or -1 when the items ran out first. The tree
+    // file's cursor moves; m_ctlTree stays as it is. A template, so that the
+    // search's test of each of a million items costs no call through a
+    // pointer; defined in mainwnd/typetreewalk.h.
+    template <class FVisit> std::int32_t VisitItems(FVisit visit);
+
     // Next item in pre-order, whatever is expanded; null after the last one.
     // From null: the first top-level item, so a walk from "nothing selected"
     // covers the whole tree.

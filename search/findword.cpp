@@ -93,9 +93,9 @@ std::int32_t FindWord(std::string_view strText, std::string_view strUpperPattern
     return static_cast<std::int32_t>(std::min<std::size_t>(i, INT32_MAX));
 }
 
-bool MatchesRecord(const CAircraftText& match, std::string_view strUpperPattern, bool bWholeWord) {
-    for (int nSlot = 1; nSlot <= 5; ++nSlot)
-        if (FindWord(match.GetText(nSlot), strUpperPattern, bWholeWord) >= 0)
-            return true;
-    return false;
+bool MatchesRecord(CAircraftText& match, std::int32_t nRecord, std::string_view strUpperPattern,
+                   bool bWholeWord) {
+    return match.VisitNames(nRecord, [&](int, std::string_view strText) {
+        return FindWord(strText, strUpperPattern, bWholeWord) >= 0;
+    }) > 0;
 }

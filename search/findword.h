@@ -17,5 +17,8 @@ class CAircraftText;
 std::int32_t FindWord(std::string_view strText, std::string_view strUpperPattern, bool bWholeWord);
 
 // Whether one of the five name fields (slots 1 to 5: firm, country, model,
-// type, name) of the loaded record gives a position of 0 or more.
-bool MatchesRecord(const CAircraftText& match, std::string_view strUpperPattern, bool bWholeWord);
+// type, name) of record nRecord, as the card shows them, gives a position of
+// 0 or more; false when the record cannot be read whole. Read through match
+// (CAircraftText::VisitNames): the names are not copied.
+bool MatchesRecord(CAircraftText& match, std::int32_t nRecord, std::string_view strUpperPattern,
+                   bool bWholeWord);

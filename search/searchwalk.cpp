@@ -4,6 +4,7 @@
 #include "data/aircrafttext.h"
 #include "data/databasefiles.h"
 #include "mainwnd/typetree.h"
+#include "mainwnd/typetreewalk.h"
 #include "platform/cfile.h"
 #include "platform/cp1251.h"
 #include "search/findword.h"
@@ -19,6 +20,55 @@ namespace {
 // be remembered: a bit each, at most 1.7 MB.
 constexpr std::int64_t kMaxRecords = (std::int64_t{INT32_MAX} + 1) / AircraftRecord::kSize;
 
+// The test of one item's type. A type stands under several groups (ten
+// times, in a large tree), and its names match or not wherever it stands:
+// each record is loaded and tested once per search. Only records the file
+// holds are remembered.
+class CTypeTest {
+public:
+    CTypeTest(CDatabaseFiles& files, CAircraftText& match, std::string_view strFind,
+              bool bWholeWord)
+        : m_match(match), m_strUpper(cp1251::ToUpper(strFind)), m_bWholeWord(bWholeWord) {
+        std::int64_t nRecords = 0;
+        try {
+            if (files.m_fileAircraft.IsOpen())
+                nRecords = std::min(files.m_fileAircraft.GetRecordCount(), kMaxRecords);
+        } catch (const CFileException&) {
+            nRecords = 0; // then nothing is remembered, and every item is tested
+        }
+        m_tested.resize(static_cast<std::size_t>(nRecords));
+    }
+
+    // Whether the item with this data is a type whose names hold the text.
+    // Groups (data below 0) and types whose record cannot be read never are.
+    bool Matches(std::int32_t nRecord) {
+        if (nRecord < 0)
+            return false;
+        const bool bRemembered = static_cast<std::size_t>(nRecord) < m_tested.size();
+        if (bRemembered && m_tested[static_cast<std::size_t>(nRecord)])
+            return false;
+        bool bMatches = false;
+        try {
+            bMatches = MatchesRecord(m_match, nRecord, m_strUpper, m_bWholeWord);
+        } catch (const CFileException&) {
+            // A data file that is not open: nothing of this type can be shown.
+            bMatches = false;
+        }
+        // A short record cannot be read whole: it is passed over.
+        if (bMatches)
+            return true;
+        if (bRemembered)
+            m_tested[static_cast<std::size_t>(nRecord)] = true;
+        return false;
+    }
+
+private:
+    CAircraftText& m_match;
+    const std::string m_strUpper;
+    const bool m_bWholeWord;
+    std::vector<bool> m_tested;
+};
+
 } // namespace
 
 HTREEITEM FindNextMatch(const CTypeTree& tree, CAircraftText& match, std::string_view strFind,
@@ -26,43 +76,33 @@ HTREEITEM FindNextMatch(const CTypeTree& tree, CAircraftText& match, std::string
     // An empty pattern matches no field, so there is no need to load anything.
     if (strFind.empty())
         return 0;
-    const std::string strUpper = cp1251::ToUpper(strFind);
-    const CTreeCtrl& ctlTree = tree.m_ctlTree;
-
-    // A type stands under several groups (ten times, in a large tree), and
-    // its names match or not wherever it stands: each record is loaded and
-    // tested once per search. Only records the file holds are remembered.
-    std::int64_t nRecords = 0;
-    try {
-        if (tree.m_app.m_fileAircraft.IsOpen())
-            nRecords = std::min(tree.m_app.m_fileAircraft.GetRecordCount(), kMaxRecords);
-    } catch (const CFileException&) {
-        nRecords = 0; // then nothing is remembered, and every item is tested
-    }
-    std::vector<bool> tested(static_cast<std::size_t>(nRecords));
-
-    HTREEITEM hItem =
-        nStartFrom == kStartFromCurrent ? tree.GetNextTreeItem(hSelected) : ctlTree.GetRootItem();
-    for (; hItem; hItem = tree.GetNextTreeItem(hItem)) {
-        const std::int32_t nRecord = ctlTree.GetItemData(hItem);
-        if (nRecord < 0)
-            continue;
-        const bool bRemembered = nRecord < nRecords;
-        if (bRemembered && tested[static_cast<std::size_t>(nRecord)])
-            continue;
-        bool bLoaded = false;
-        try {
-            bLoaded = match.LoadNames(nRecord);
-        } catch (const CFileException&) {
-            // A data file that is not open: nothing of this type can be shown.
-            bLoaded = false;
-        }
-        // A short record leaves empty slots, which a non-empty pattern
-        // cannot match anyway; skipping says so outright.
-        if (bLoaded && MatchesRecord(match, strUpper, bWholeWord))
+    CTypeTest test(tree.m_app, match, strFind, bWholeWord);
+    HTREEITEM hItem = nStartFrom == kStartFromCurrent ? tree.GetNextTreeItem(hSelected)
+                                                      : tree.m_ctlTree.GetRootItem();
+    for (; hItem; hItem = tree.GetNextTreeItem(hItem))
+        if (test.Matches(tree.m_ctlTree.GetItemData(hItem)))
             return hItem;
-        if (bRemembered)
-            tested[static_cast<std::size_t>(nRecord)] = true;
-    }
     return 0;
+}
+
+RecordMatch FindMatchInRecords(CTypeTree& tree, CAircraftText& match, std::string_view strFind,
+                               bool bWholeWord, std::int32_t nAfter) {
+    RecordMatch result;
+    result.bStartInTree = nAfter == -1;
+    if (nAfter < -1)
+        return result;
+    CTypeTest test(tree.m_app, match, strFind, bWholeWord);
+    // Only the start is looked for when nothing can match.
+    if (strFind.empty() && nAfter == -1)
+        return result;
+    const std::int32_t nStopped = tree.VisitItems([&](std::int32_t n, std::int32_t nItemData) {
+        if (n <= nAfter) {
+            result.bStartInTree = n == nAfter;
+            return result.bStartInTree && strFind.empty();
+        }
+        return test.Matches(nItemData);
+    });
+    if (nStopped > nAfter)
+        result.nFound = nStopped;
+    return result;
 }

@@ -23,3 +23,17 @@ inline constexpr std::int32_t kStartFromBeginning = 1;
 // the first matching item, or 0.
 HTREEITEM FindNextMatch(const CTypeTree& tree, CAircraftText& match, std::string_view strFind,
                         bool bWholeWord, std::int32_t nStartFrom, HTREEITEM hSelected);
+
+// What FindMatchInRecords found.
+struct RecordMatch {
+    bool bStartInTree = true; // false: nAfter names no item; nothing was tested
+    std::int32_t nFound = -1; // position of the first match, -1 for none
+};
+
+// The same search over the tree's records, without building the tree of
+// captions: the items the whole build would insert, in the same order and
+// within the same bounds (CTypeTree::VisitItems). The walk starts behind the
+// item at position nAfter, or at the first item for -1, as FindNextMatch
+// does from the current item.
+RecordMatch FindMatchInRecords(CTypeTree& tree, CAircraftText& match, std::string_view strFind,
+                               bool bWholeWord, std::int32_t nAfter);

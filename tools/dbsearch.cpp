@@ -24,39 +24,36 @@ int SearchDatabase(const std::string& strDir, const std::string& strTextUtf8, bo
         return kExitBadInput;
     }
 
+    // The tree, the types and the pool are all the search reads.
     CDatabaseFiles files;
-    files.Open(strDir);
+    files.m_fileTree.Open(CDatabaseFiles::PathIn(strDir, CDatabaseFiles::kTreeName));
+    files.m_fileAircraft.Open(CDatabaseFiles::PathIn(strDir, CDatabaseFiles::kAircraftName));
+    files.m_fileStrings.Open(CDatabaseFiles::PathIn(strDir, CDatabaseFiles::kStringsName));
     const auto notInTree = [&] {
         err << "verlumo-db search: position " << *nFrom << " is not in the tree of " << strDir
             << '\n';
         return kExitBadInput;
     };
     // The tree holds at most one item per record, so a position past the
-    // records is refused from the file's length, before the tree of captions
-    // is built. One within them may still lie past where the build stops.
+    // records is refused from the file's length, before any walk. One within
+    // them may still lie past where the build stops.
     const bool bFromItem = nFrom && *nFrom != -1;
     if (bFromItem &&
         (*nFrom < 0 || !files.m_fileTree.IsOpen() || *nFrom >= files.m_fileTree.GetRecordCount()))
         return notInTree();
+
+    // The records alone say where each item stands: no tree of captions.
     CTreeCtrl ctlTree;
     CTypeTree tree(ctlTree, files, nullptr);
-    tree.Build();
-
-    HTREEITEM hSelected = 0;
-    if (bFromItem) {
-        hSelected = tree.GetItemAtPosition(*nFrom);
-        if (!hSelected)
-            return notInTree();
-    }
-
     CAircraftText match(&files);
-    const HTREEITEM hFound =
-        FindNextMatch(tree, match, *strFind, bWholeWord,
-                      nFrom ? kStartFromCurrent : kStartFromBeginning, hSelected);
-    if (!hFound) {
+    const RecordMatch found =
+        FindMatchInRecords(tree, match, *strFind, bWholeWord, bFromItem ? *nFrom : -1);
+    if (!found.bStartInTree)
+        return notInTree();
+    if (found.nFound < 0) {
         out << "Строка не найдена\n";
         return kExitNotFound;
     }
-    out << tree.GetItemPosition(hFound) << '\n';
+    out << found.nFound << '\n';
     return kExitFound;
 }

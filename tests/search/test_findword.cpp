@@ -1,7 +1,11 @@
 #include "data/aircrafttext.h"
+#include "data/databasefiles.h"
 #include "platform/cp1251.h"
 #include "search/findword.h"
+#include "support/dbwriter.h"
+#include "support/tempdir.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -103,7 +107,7 @@ TEST(FindWordSize, LongFieldIsLinear) {
 
 struct MatchRow {
     const char* pszName;
-    int nSlot; // where the text stands
+    int nSlot; // where the text stands: 1-6 a string, 23 the year, 24 a count
     const char* pszField;
     const char* pszPattern;
     bool bWholeWord;
@@ -114,16 +118,35 @@ void PrintTo(const MatchRow& row, std::ostream* os) {
     *os << row.pszName;
 }
 
-class MatchesRecordTest : public testing::TestWithParam<MatchRow> {};
+// One type whose names are all "Ту" but for the field of the row.
+class MatchesRecordTest : public testing::TestWithParam<MatchRow> {
+protected:
+    bool Matches(const MatchRow& row) {
+        CDbWriter db;
+        const std::int32_t nTu = db.AddString(W("Ту"));
+        AircraftRecord rec{};
+        for (std::int32_t* p : {&rec.firm, &rec.country, &rec.model, &rec.type, &rec.name})
+            *p = nTu;
+        rec.text = -1;
+        std::int32_t* const pStrings[] = {&rec.firm, &rec.country, &rec.model,
+                                          &rec.type, &rec.name,    &rec.text};
+        if (row.nSlot <= 6)
+            *pStrings[row.nSlot - 1] = db.AddString(W(row.pszField));
+        else
+            (row.nSlot == 23 ? rec.year : rec.value24) = std::atoi(row.pszField);
+        db.AddAircraft(rec);
+        db.Write(m_dir.Path());
+        CDatabaseFiles files;
+        files.Open(m_dir.Path());
+        CAircraftText match(&files);
+        return MatchesRecord(match, 0, cp1251::ToUpper(W(row.pszPattern)), row.bWholeWord);
+    }
+
+    CTempDir m_dir;
+};
 
 TEST_P(MatchesRecordTest, Slots) {
-    const MatchRow& row = GetParam();
-    CAircraftText match(nullptr);
-    for (std::string& s : match.m_texts)
-        s = "-";
-    match.m_texts[row.nSlot - 1] = W(row.pszField);
-    EXPECT_EQ(MatchesRecord(match, cp1251::ToUpper(W(row.pszPattern)), row.bWholeWord),
-              row.bExpected);
+    EXPECT_EQ(Matches(GetParam()), GetParam().bExpected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -136,26 +159,51 @@ INSTANTIATE_TEST_SUITE_P(
                     MatchRow{"FreeTextIsNotSearched", 6, "Flanker", "flanker", false, false},
                     MatchRow{"YearIsNotSearched", 23, "1985", "1985", false, false},
                     MatchRow{"AdditionalSlotIsNotSearched", 24, "1985", "1985", false, false},
-                    MatchRow{"WholeWordFailsInTheOnlySlot", 3, "Су-27К", "27", true, false}),
+                    MatchRow{"WholeWordFailsInTheOnlySlot", 3, "Су-27К", "27", true, false},
+                    // The card shows an empty name as "-", and so does the test.
+                    MatchRow{"DashMatchesAnEmptyName", 5, "", "-", true, true}),
     [](const testing::TestParamInfo<MatchRow>& info) { return std::string(info.param.pszName); });
 
-TEST(MatchesRecordEach, EverySlotIsJudgedOnItsOwn) {
-    CAircraftText match(nullptr);
-    match.m_texts[0] = "ANT";  // the first occurrence in slot 1 is no word
-    match.m_texts[3] = "AN 2"; // slot 4 has it as a word
-    EXPECT_TRUE(MatchesRecord(match, "AN", true));
-    match.m_texts[3] = "ANTEY";
-    EXPECT_FALSE(MatchesRecord(match, "AN", true));
+class MatchesRecordEach : public testing::Test {
+protected:
+    CTempDir m_dir;
+    CDbWriter m_db;
+};
+
+TEST_F(MatchesRecordEach, EverySlotIsJudgedOnItsOwn) {
+    AircraftRecord rec{};
+    rec.firm = m_db.AddString("ANT"); // the first occurrence in slot 1 is no word
+    rec.country = rec.model = rec.name = rec.text = -1;
+    rec.type = m_db.AddString("AN 2"); // slot 4 has it as a word
+    m_db.AddAircraft(rec);
+    rec.type = m_db.AddString("ANTEY");
+    m_db.AddAircraft(rec);
+    m_db.Write(m_dir.Path());
+    CDatabaseFiles files;
+    files.Open(m_dir.Path());
+    CAircraftText match(&files);
+    EXPECT_TRUE(MatchesRecord(match, 0, "AN", true));
+    EXPECT_FALSE(MatchesRecord(match, 1, "AN", true));
 }
 
-TEST(MatchesRecordEach, DashMatchesAMissingName) {
-    CAircraftText match(nullptr);
-    for (std::string& s : match.m_texts)
-        s = W("Ту");
-    match.m_texts[4] = "-"; // the value rules' text for an empty name
-    EXPECT_TRUE(MatchesRecord(match, "-", true));
-    match.m_texts[4] = W("Ту");
-    EXPECT_FALSE(MatchesRecord(match, "-", true));
+// A type the card cannot show is found by nothing, not even by "-" for the
+// names it lacks: a record cut short, one past the end, and one whose pool
+// is missing.
+TEST_F(MatchesRecordEach, UnreadableTypesNeverMatch) {
+    AircraftRecord rec{};
+    rec.firm = rec.country = rec.model = rec.type = rec.text = -1;
+    rec.name = m_db.AddString("Candid");
+    m_db.AddAircraft(rec);
+    m_db.AppendAircraftBytes(std::string(20, '\0'));
+    m_db.Write(m_dir.Path());
+    CDatabaseFiles files;
+    files.Open(m_dir.Path());
+    CAircraftText match(&files);
+    EXPECT_TRUE(MatchesRecord(match, 0, "-", true));
+    EXPECT_FALSE(MatchesRecord(match, 1, "-", true));
+    EXPECT_FALSE(MatchesRecord(match, 2, "-", true));
+    files.m_fileStrings.Close();
+    EXPECT_THROW(MatchesRecord(match, 0, "-", true), CFileException);
 }
 
 } // namespace

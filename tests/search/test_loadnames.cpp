@@ -31,14 +31,18 @@ void ExpectSameNames(CDatabaseFiles& files, std::int32_t nRecords) {
     }
 }
 
-// The walk as it was: every candidate through the full Load.
+// The walk as it was: every candidate through the full Load, its five
+// names tested one by one.
 HTREEITEM FindWithFullLoad(const CTypeTree& tree, CAircraftText& match, const std::string& strFind,
                            bool bWholeWord, HTREEITEM hFrom) {
     const std::string strUpper = cp1251::ToUpper(strFind);
     for (HTREEITEM h = tree.GetNextTreeItem(hFrom); h; h = tree.GetNextTreeItem(h)) {
         const std::int32_t nRecord = tree.m_ctlTree.GetItemData(h);
-        if (nRecord >= 0 && match.Load(nRecord) && MatchesRecord(match, strUpper, bWholeWord))
-            return h;
+        if (nRecord < 0 || !match.Load(nRecord))
+            continue;
+        for (int nSlot = 1; nSlot <= 5; ++nSlot)
+            if (FindWord(match.GetText(nSlot), strUpper, bWholeWord) >= 0)
+                return h;
     }
     return 0;
 }
@@ -83,6 +87,14 @@ TEST_P(GeneratedDatabaseTest, NamesAndHitsMatchTheFullLoad) {
                     FindWithFullLoad(tree, full, strFind, bWholeWord, hFrom);
                 EXPECT_EQ(FindNextMatch(tree, names, strFind, bWholeWord, kStartFromCurrent, hFrom),
                           hExpected)
+                    << strText << (bWholeWord ? " whole word" : "") << " from " << nFrom;
+                // The tool's search over the records alone finds the same.
+                CTreeCtrl ctlNone;
+                CTypeTree records(ctlNone, files, nullptr);
+                const RecordMatch found =
+                    FindMatchInRecords(records, names, strFind, bWholeWord, nFrom);
+                EXPECT_TRUE(found.bStartInTree);
+                EXPECT_EQ(found.nFound, tree.GetItemPosition(hExpected))
                     << strText << (bWholeWord ? " whole word" : "") << " from " << nFrom;
             }
 }

@@ -210,6 +210,46 @@ TEST_F(SearchWalkTest, MissingDataFilesFindNothingWithoutThrowing) {
     }
 }
 
+// The search over the records alone stops where the build stops: at the
+// item bound and at the caption bound, as the viewer's tree would.
+TEST_F(SearchWalkTest, RecordSearchEndsWhereTheBuildEnds) {
+    CDbWriter db;
+    db.AddAircraft(TypeRecord(db, {"Ильюшин", "СССР", "Ил-76", "транспортный", "Candid"}));
+    db.AddAircraft(TypeRecord(db, {"Антонов", "СССР", "Ан-2", "многоцелевой", "Colt"}));
+    db.AddTreeNamed(-1, 0, W("Ил-76"));   // 0, caption 5 bytes
+    db.AddTreeNamed(-1, 0, W("Ил-76"));   // 1, 10 bytes in all
+    db.AddTreeNamed(-1, 1, W("Ан-2 №3")); // 2, 17 bytes in all
+    db.Write(m_dir.Path());
+    m_files.Open(m_dir.Path());
+    const auto find = [&](const char* pszText, std::int32_t nAfter, std::uint32_t nMaxItems,
+                          std::uint64_t nMaxCaptionBytes) {
+        CTreeCtrl ctl;
+        CTypeTree tree(ctl, m_files, nullptr);
+        tree.m_nMaxItems = nMaxItems;
+        tree.m_nMaxCaptionBytes = nMaxCaptionBytes;
+        CAircraftText match(&m_files);
+        const RecordMatch found = FindMatchInRecords(tree, match, W(pszText), true, nAfter);
+        // The built tree under the same bounds holds exactly the items walked.
+        CTreeCtrl ctlBuilt;
+        CTypeTree built(ctlBuilt, m_files, nullptr);
+        built.m_nMaxItems = nMaxItems;
+        built.m_nMaxCaptionBytes = nMaxCaptionBytes;
+        built.Build();
+        EXPECT_EQ(found.bStartInTree, nAfter == -1 || built.GetItemAtPosition(nAfter) != 0);
+        return found.bStartInTree ? found.nFound : -2;
+    };
+    EXPECT_EQ(find("Colt", -1, 100, 1000), 2);
+    EXPECT_EQ(find("Candid", 0, 100, 1000), 1);
+    EXPECT_EQ(find("Colt", -1, 2, 1000), -1); // two items: Ан-2 is not in the tree
+    EXPECT_EQ(find("Colt", -1, 100, 16), -1); // its caption passes the bound
+    EXPECT_EQ(find("Candid", 0, 100, 9), -1); // the second Ил-76 passes it too
+    EXPECT_EQ(find("Candid", 1, 100, 9), -2); // so a search behind it is refused
+    EXPECT_EQ(find("Candid", 2, 2, 1000), -2);
+    EXPECT_EQ(find("Candid", -2, 100, 1000), -2);
+    EXPECT_EQ(find("", 0, 100, 1000), -1); // nothing to find, the start is there
+    EXPECT_EQ(find("", 5, 100, 1000), -2);
+}
+
 // ---------------------------------------------------------------------------
 // verlumo-db search
 
