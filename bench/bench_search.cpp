@@ -24,6 +24,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <malloc.h>
 #include <map>
 #include <sstream>
 #include <string>
@@ -113,8 +114,14 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-                m_times[run.run_name.function_name] = run.GetAdjustedCPUTime();
+            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
+                // With repetitions the shortest counts, as for the fresh
+                // processes of bench/run: the one least disturbed.
+                double& dTime = m_times[run.run_name.function_name];
+                const double dRun = run.GetAdjustedCPUTime();
+                if (dTime == 0 || dRun < dTime)
+                    dTime = dRun;
+            }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
@@ -136,6 +143,8 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
     std::int32_t nItems = 100000;
     if (const char* psz = std::getenv("VERLUMO_BENCH_ITEMS"))
         nItems = std::atoi(psz);
