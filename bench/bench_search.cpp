@@ -17,6 +17,7 @@
 #include "search/searchwalk.h"
 #include "tools/dbgenerate.h"
 #include "tools/dbsearch.h"
+#include "tools/toolheap.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -24,7 +25,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <malloc.h>
 #include <map>
 #include <sstream>
 #include <string>
@@ -143,8 +143,7 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    mallopt(M_MMAP_THRESHOLD, 64 << 20);
-    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+    SetToolHeap();
     std::int32_t nItems = 100000;
     if (const char* psz = std::getenv("VERLUMO_BENCH_ITEMS"))
         nItems = std::atoi(psz);

@@ -17,13 +17,13 @@
 #include "tools/dbunbuild.h"
 #include "tools/htmlexport.h"
 #include "tools/render/dbrender.h"
+#include "tools/toolheap.h"
 #include "tools/treeposition.h"
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
 #include <limits>
-#include <malloc.h>
 #include <optional>
 #include <unistd.h>
 
@@ -194,13 +194,7 @@ int RunRender(const RenderRequest& request, bool bSelect) {
 
 int main(int argc, char** argv) {
     QuietRuntimeDirWarning();
-#ifdef __GLIBC__
-    // Pictures are decoded and encoded one after another in buffers of a few
-    // hundred KB: kept on the heap rather than mapped and unmapped each time,
-    // they cost no page faults after the first picture.
-    mallopt(M_MMAP_THRESHOLD, 64 << 20);
-    mallopt(M_TRIM_THRESHOLD, 128 << 20);
-#endif
+    SetToolHeap();
     CLI::App app{"verlumo-db: builds, dumps and checks Verlumo aircraft type databases.\n"
                  "A database is a directory with Strings.dat, Tree.dat, AircraftItems.dat,\n"
                  "FlightStrips.dat, Pictures.dat and the templates \"Static texts.rtf\" and\n"
