@@ -12,12 +12,12 @@
 #include "data/databasefiles.h"
 #include "data/le.h"
 #include "mainwnd/typetree.h"
+#include "platform/processheap.h"
 #include "platform/treectrl.h"
 #include "search/findword.h"
 #include "search/searchwalk.h"
 #include "tools/dbgenerate.h"
 #include "tools/dbsearch.h"
-#include "tools/toolheap.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -143,7 +143,7 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    SetToolHeap();
+    SetProcessHeap();
     std::int32_t nItems = 100000;
     if (const char* psz = std::getenv("VERLUMO_BENCH_ITEMS"))
         nItems = std::atoi(psz);

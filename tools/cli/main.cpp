@@ -3,6 +3,7 @@
 #include "data/databasefiles.h"
 #include "platform/cfile.h"
 #include "platform/cp1251.h"
+#include "platform/processheap.h"
 #include "platform/qt/qtmessages.h"
 #include "tools/cli/commandhelp.h"
 #include "tools/dbbuilder.h"
@@ -17,7 +18,6 @@
 #include "tools/dbunbuild.h"
 #include "tools/htmlexport.h"
 #include "tools/render/dbrender.h"
-#include "tools/toolheap.h"
 #include "tools/treeposition.h"
 
 #include <CLI/CLI.hpp>
@@ -194,7 +194,7 @@ int RunRender(const RenderRequest& request, bool bSelect) {
 
 int main(int argc, char** argv) {
     QuietRuntimeDirWarning();
-    SetToolHeap();
+    SetProcessHeap();
     CLI::App app{"verlumo-db: builds, dumps and checks Verlumo aircraft type databases.\n"
                  "A database is a directory with Strings.dat, Tree.dat, AircraftItems.dat,\n"
                  "FlightStrips.dat, Pictures.dat and the templates \"Static texts.rtf\" and\n"

@@ -1,5 +1,6 @@
 // verlumo: the viewer. The data files and templates are read from the
 // current directory.
+#include "platform/processheap.h"
 #include "platform/qt/qtmessages.h"
 #include "viewer/databaseapp.h"
 
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
                      "of the window\n";
         return 2;
     }
+    SetProcessHeap();
     QuietRuntimeDirWarning();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(CDatabaseApp::kAppName));
