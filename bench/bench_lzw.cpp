@@ -6,6 +6,7 @@
 #include "pictures/lzwcodec.h"
 #include "pictures/lzwencoder.h"
 #include "platform/cfile.h"
+#include "platform/processheap.h"
 
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
@@ -305,6 +306,8 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    // The viewer's heap, where the decoder's tables live.
+    SetProcessHeap();
     const CImage images[] = {PhotoLike(640, 480), PhotoLike(1024, 768), FlatDrawing(640, 480),
                              FlatDrawing(1024, 768), Noise(240, 160)};
     for (const CImage& img : images) {
