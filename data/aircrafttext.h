@@ -30,10 +30,10 @@ public:
     // cannot be read whole leaves nothing of the previous type behind: the
     // record is zeroed, all slots emptied, and the result is false.
     bool Load(std::int32_t nRecord);
-    // Load for the search: reads record n and sets only the five name slots
-    // (1-5: firm, country, model, type, name) exactly as Load does; the other
-    // slots are emptied. Formatting 35 slots per candidate cost more than the
-    // match itself.
+    // Load for the search's names (the web edition's search index): reads
+    // record n and sets only the five name slots (1-5: firm, country, model,
+    // type, name) exactly as Load does; the other slots are emptied.
+    // Formatting 35 slots per type cost more than the match itself.
     bool LoadNames(std::int32_t nRecord);
     // The same five names without a copy, for the search's test: reads record
     // n and hands visit(slot, text) one name after another, each a view into

@@ -16,9 +16,10 @@ inline constexpr std::int32_t kStartFromBeginning = 1;
 // strFind is the text as typed; it is upper-cased once here. From the
 // current item the walk starts behind hSelected (behind nothing, i.e. at the
 // first top-level item, when nothing is selected), so hSelected itself is
-// never reported; otherwise at the first top-level item. Each type's record
-// is loaded into match (its five names only, CAircraftText::LoadNames), never
-// into the card's text form. Groups (item data below 0) and types whose
+// never reported; otherwise at the first top-level item. Each type's five
+// names are read through match (MatchesRecord, without a copy), never into
+// the card's text form, once per search however often the type stands in
+// the tree. Groups (item data below 0) and types whose
 // record cannot be read are passed over. There is no wrap-around. Returns
 // the first matching item, or 0.
 HTREEITEM FindNextMatch(const CTypeTree& tree, CAircraftText& match, std::string_view strFind,
