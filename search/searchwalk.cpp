@@ -47,14 +47,14 @@ public:
         const bool bRemembered = static_cast<std::size_t>(nRecord) < m_tested.size();
         if (bRemembered && m_tested[static_cast<std::size_t>(nRecord)])
             return false;
+        // A record cut short does not match; a data file that is not open
+        // raises, and nothing of this type could be shown either.
         bool bMatches = false;
         try {
             bMatches = MatchesRecord(m_match, nRecord, m_strUpper, m_bWholeWord);
         } catch (const CFileException&) {
-            // A data file that is not open: nothing of this type can be shown.
             bMatches = false;
         }
-        // A short record cannot be read whole: it is passed over.
         if (bMatches)
             return true;
         if (bRemembered)
@@ -91,10 +91,10 @@ RecordMatch FindMatchInRecords(CTypeTree& tree, CAircraftText& match, std::strin
     result.bStartInTree = nAfter == -1;
     if (nAfter < -1)
         return result;
-    CTypeTest test(tree.m_app, match, strFind, bWholeWord);
     // Only the start is looked for when nothing can match.
     if (strFind.empty() && nAfter == -1)
         return result;
+    CTypeTest test(tree.m_app, match, strFind, bWholeWord);
     const std::int32_t nStopped = tree.VisitItems([&](std::int32_t n, std::int32_t nItemData) {
         if (n <= nAfter) {
             result.bStartInTree = n == nAfter;
