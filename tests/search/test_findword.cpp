@@ -118,35 +118,41 @@ void PrintTo(const MatchRow& row, std::ostream* os) {
     *os << row.pszName;
 }
 
-// One type whose names are all "Ту" but for the field of the row.
-class MatchesRecordTest : public testing::TestWithParam<MatchRow> {
+// Records written, then read back through one CAircraftText.
+class RecordFixture {
 protected:
-    bool Matches(const MatchRow& row) {
-        CDbWriter db;
-        const std::int32_t nTu = db.AddString(W("Ту"));
-        AircraftRecord rec{};
-        for (std::int32_t* p : {&rec.firm, &rec.country, &rec.model, &rec.type, &rec.name})
-            *p = nTu;
-        rec.text = -1;
-        std::int32_t* const pStrings[] = {&rec.firm, &rec.country, &rec.model,
-                                          &rec.type, &rec.name,    &rec.text};
-        if (row.nSlot <= 6)
-            *pStrings[row.nSlot - 1] = db.AddString(W(row.pszField));
-        else
-            (row.nSlot == 23 ? rec.year : rec.value24) = std::atoi(row.pszField);
-        db.AddAircraft(rec);
-        db.Write(m_dir.Path());
-        CDatabaseFiles files;
-        files.Open(m_dir.Path());
-        CAircraftText match(&files);
-        return MatchesRecord(match, 0, cp1251::ToUpper(W(row.pszPattern)), row.bWholeWord);
+    bool Matches(std::int32_t nRecord, std::string_view strPattern, bool bWholeWord) {
+        if (!m_files.m_fileAircraft.IsOpen()) {
+            m_db.Write(m_dir.Path());
+            m_files.Open(m_dir.Path());
+        }
+        return MatchesRecord(m_match, nRecord, cp1251::ToUpper(strPattern), bWholeWord);
     }
 
     CTempDir m_dir;
+    CDbWriter m_db;
+    CDatabaseFiles m_files;
+    CAircraftText m_match{&m_files};
 };
 
+// One type whose names are all "Ту" but for the field of the row.
+class MatchesRecordTest : public RecordFixture, public testing::TestWithParam<MatchRow> {};
+
 TEST_P(MatchesRecordTest, Slots) {
-    EXPECT_EQ(Matches(GetParam()), GetParam().bExpected);
+    const MatchRow& row = GetParam();
+    const std::int32_t nTu = m_db.AddString(W("Ту"));
+    AircraftRecord rec{};
+    std::int32_t* const pStrings[] = {&rec.firm, &rec.country, &rec.model,
+                                      &rec.type, &rec.name,    &rec.text};
+    for (std::int32_t* p : pStrings)
+        *p = nTu;
+    rec.text = -1;
+    if (row.nSlot <= 6)
+        *pStrings[row.nSlot - 1] = m_db.AddString(W(row.pszField));
+    else
+        (row.nSlot == 23 ? rec.year : rec.value24) = std::atoi(row.pszField);
+    m_db.AddAircraft(rec);
+    EXPECT_EQ(Matches(0, W(row.pszPattern), row.bWholeWord), row.bExpected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -164,11 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
                     MatchRow{"DashMatchesAnEmptyName", 5, "", "-", true, true}),
     [](const testing::TestParamInfo<MatchRow>& info) { return std::string(info.param.pszName); });
 
-class MatchesRecordEach : public testing::Test {
-protected:
-    CTempDir m_dir;
-    CDbWriter m_db;
-};
+class MatchesRecordEach : public RecordFixture, public testing::Test {};
 
 TEST_F(MatchesRecordEach, EverySlotIsJudgedOnItsOwn) {
     AircraftRecord rec{};
@@ -178,12 +180,8 @@ TEST_F(MatchesRecordEach, EverySlotIsJudgedOnItsOwn) {
     m_db.AddAircraft(rec);
     rec.type = m_db.AddString("ANTEY");
     m_db.AddAircraft(rec);
-    m_db.Write(m_dir.Path());
-    CDatabaseFiles files;
-    files.Open(m_dir.Path());
-    CAircraftText match(&files);
-    EXPECT_TRUE(MatchesRecord(match, 0, "AN", true));
-    EXPECT_FALSE(MatchesRecord(match, 1, "AN", true));
+    EXPECT_TRUE(Matches(0, "AN", true));
+    EXPECT_FALSE(Matches(1, "AN", true));
 }
 
 // A type the card cannot show is found by nothing, not even by "-" for the
@@ -195,15 +193,11 @@ TEST_F(MatchesRecordEach, UnreadableTypesNeverMatch) {
     rec.name = m_db.AddString("Candid");
     m_db.AddAircraft(rec);
     m_db.AppendAircraftBytes(std::string(20, '\0'));
-    m_db.Write(m_dir.Path());
-    CDatabaseFiles files;
-    files.Open(m_dir.Path());
-    CAircraftText match(&files);
-    EXPECT_TRUE(MatchesRecord(match, 0, "-", true));
-    EXPECT_FALSE(MatchesRecord(match, 1, "-", true));
-    EXPECT_FALSE(MatchesRecord(match, 2, "-", true));
-    files.m_fileStrings.Close();
-    EXPECT_THROW(MatchesRecord(match, 0, "-", true), CFileException);
+    EXPECT_TRUE(Matches(0, "-", true));
+    EXPECT_FALSE(Matches(1, "-", true));
+    EXPECT_FALSE(Matches(2, "-", true));
+    m_files.m_fileStrings.Close();
+    EXPECT_THROW(Matches(0, "-", true), CFileException);
 }
 
 } // namespace
