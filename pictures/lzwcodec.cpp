@@ -58,40 +58,55 @@ constexpr auto kLiteralBytes = [] {
 // Stream bytes for the decoder, read in chunks through CFile's cache. Codes
 // are taken at a bit position in the chunk with one 8-byte load each, so no
 // code waits for the one before it; the chunk moves on only near its end.
-// The position and the chunk's length stay in the decoder's locals, as this
-// buffer's address escapes into CFile::Read.
+// The bytes are kept against the chunk's end, so that one constant bounds the
+// fast path whether the file has ended or not. The bit position stays in the
+// decoder's locals, as this buffer's address escapes into CFile::Read.
 struct CChunkSource {
-    explicit CChunkSource(CFile& file) : m_file(file), m_nChunkPos(file.GetPosition()) {}
+    explicit CChunkSource(CFile& file)
+        : m_file(file), m_nChunkPos(file.GetPosition() - kChunkSize) {
+        std::memset(m_chunk + kChunkSize, 0, kPad);
+    }
 
     // Small enough that reading past a short record costs little, and below
     // CFile's cache so every read is served from it.
     static constexpr std::size_t kChunkSize = 4096;
-    // Zeros behind the bytes read, so a code's load near the end of the file
-    // stays inside the buffer.
+    // Zeros behind the chunk, so a code's load near its end stays inside.
     static constexpr std::size_t kPad = 8;
+    static constexpr std::uint32_t kEndBit = kChunkSize * 8;
+    // Below this, 8 bytes from the code's first byte are in the chunk, and
+    // they hold any code from any of its bits.
+    static constexpr std::uint32_t kFastEnd = kEndBit - 56;
 
-    // Drops the bytes before the one holding nBitPos and reads until the
-    // chunk is full or the file ends; returns the new bit position. Once the
-    // file has ended it does nothing.
+    // Drops the bytes before the one holding nBitPos, reads until the chunk
+    // is full or the file ends and moves what it holds against the chunk's
+    // end; returns the new bit position. Once the file has ended it does
+    // nothing.
     std::uint32_t Advance(std::uint32_t nBitPos) {
         if (m_bEnded)
             return nBitPos;
         const std::size_t nDrop = nBitPos / 8;
-        std::memmove(m_chunk, m_chunk + nDrop, m_nFill - nDrop);
-        m_nChunkPos += nDrop;
-        m_nFill -= nDrop;
-        const std::size_t nRead = m_file.Read(m_chunk + m_nFill, kChunkSize - m_nFill);
+        const std::size_t nKept = kChunkSize - nDrop;
+        std::memmove(m_chunk, m_chunk + nDrop, nKept);
+        const std::size_t nRead = m_file.Read(m_chunk + nKept, nDrop);
         // CFile reads all it is asked for unless the file ends.
-        m_bEnded = nRead < kChunkSize - m_nFill;
-        m_nFill += nRead;
-        std::memset(m_chunk + m_nFill, 0, kPad);
-        return nBitPos % 8;
+        m_bEnded = nRead < nDrop;
+        const std::size_t nFill = nKept + nRead;
+        const std::size_t nShift = kChunkSize - nFill;
+        if (nShift > 0)
+            std::memmove(m_chunk + nShift, m_chunk, nFill);
+        // Unsigned arithmetic: the chunk may start before the file does.
+        m_nChunkPos += nDrop - nShift;
+        return static_cast<std::uint32_t>(nShift * 8 + nBitPos % 8);
+    }
+
+    // The 64 bits from nBitPos on: any code that starts there, in the low bits.
+    std::uint64_t WordAt(std::uint32_t nBitPos) const {
+        return Load64(m_chunk + nBitPos / 8) >> (nBitPos % 8);
     }
 
     CFile& m_file;
-    std::uint64_t m_nChunkPos; // file offset of m_chunk[0]
-    std::size_t m_nFill = 0;   // bytes of the file in m_chunk
-    bool m_bEnded = false;     // the file ends at m_chunk + m_nFill
+    std::uint64_t m_nChunkPos; // file offset of m_chunk[0], modulo 2^64
+    bool m_bEnded = false;     // the file ends at the chunk's end
     unsigned char m_chunk[kChunkSize + kPad];
 };
 
@@ -171,9 +186,14 @@ CLzwCodec::CLzwCodec(CFile* pCodeFile, unsigned char* pOutput, std::size_t nOutC
 // it: a made entry's string is the previous code's output followed by the
 // first byte of the code after it, which lie back to back in the output. So
 // each code costs one copy instead of a walk along its chain, and literals are
-// strings of a static table, so most codes take one path. For the same reason
-// the loop has one place that reads a code, and the one lambda (the start of
-// a block) is off the common path.
+// strings of a static table, so most codes take one path.
+//
+// Codes are decoded at a width fixed in the code (9 to 12 bits), so that the
+// width and its mask are constants rather than registers. step takes any code
+// and does all the rare work (reading the file, the saved window, long
+// strings, clear and end codes, a new width); run takes the short codes
+// between, several from one load, and leaves every other code to step. run
+// calls nothing, so its state stays in registers.
 //
 // A block starts with nNext at 257 and the previous code 257, a prefix no
 // made entry has: the block's first code then takes the common path, where a
@@ -185,25 +205,24 @@ int CLzwCodec::Decode() {
     // The previous code's info before a block's first code: the entry made
     // from it is 0 long.
     constexpr std::uint32_t kBlockStartInfo = kLenMask;
-    constexpr std::size_t kSavedSize = 256;
+    constexpr std::size_t kSavedSize = 1024;
 
     CTables& t = ThreadTables();
     std::uint8_t nGen = t.NewGeneration();
     CChunkSource source(*m_pCodeFile);
-    // The next code's first bit in source.m_chunk; codes may be taken with
-    // one load while it is at most nFastEnd.
-    std::uint32_t nBitPos = 0;
-    std::uint32_t nFastEnd = 0;
+    // The next code's first bit in source.m_chunk; codes are taken with one
+    // load while it is below kFastEnd.
+    std::uint32_t nBitPos = CChunkSource::kEndBit;
     std::uint32_t nBits = 9;
-    std::uint32_t nMask = 511; // the largest code of the width
-    std::uint32_t nNext = kBlockStart;
+    std::size_t nNext = kBlockStart;
     unsigned char* pDst = m_pOutput;
     unsigned char* const pOutEnd = m_pOutput + m_nOutCapacity;
-    // The previous code, where its string was written (it ends at pDst) and
-    // its entry's info.
-    std::uint32_t nPrev = kBlockStart;
+    // The previous code shifted to make a pair's key with the next one's
+    // first byte, where its string was written (it ends at pDst) and the
+    // info of the entry made from it.
+    std::size_t nPrevKey = kBlockStart << 8;
     const unsigned char* pPrev = pDst;
-    std::uint32_t nPrevInfo = kBlockStartInfo;
+    std::uint32_t nMadeInfo = kBlockStartInfo + 1;
     // Short strings are written as one 8-byte word, which leaves bytes past
     // the string changed until the next string covers them; all such bytes
     // lie in [pDst, pDst + 8) and below pSavedEnd. saved holds the output's
@@ -215,132 +234,206 @@ int CLzwCodec::Decode() {
     // pDst below this has 8 bytes of the window from it on; 0 for none.
     std::uintptr_t nSavedLimit = 0;
     int nResult = 0;
+    // The length of the string step took last.
+    std::size_t nLastLen = 0;
+    enum EStep { kSameWidth, kNewWidth, kStop };
     // After a clear code or entry 4095: an empty pair set, 9-bit codes, and
     // the next code is a block's first.
     const auto startBlock = [&] {
         nGen = t.NewGeneration();
         nBits = 9;
-        nMask = 511;
         nNext = kBlockStart;
-        nPrev = kBlockStart;
-        nPrevInfo = kBlockStartInfo;
+        nPrevKey = kBlockStart << 8;
+        nMadeInfo = kBlockStartInfo + 1;
+        return kNewWidth;
+    };
+    // One code of any kind; kStop when decoding ends.
+    const auto step = [&](auto width) -> EStep {
+        constexpr std::uint32_t kBits = decltype(width)::value;
+        constexpr std::size_t kMask = (std::size_t{1} << kBits) - 1;
+        std::size_t nCode;
+        if (nBitPos < CChunkSource::kFastEnd) [[likely]] {
+            nCode = source.WordAt(nBitPos) & kMask;
+            nBitPos += kBits;
+        } else {
+            nBitPos = source.Advance(nBitPos);
+            if (nBitPos + kBits <= CChunkSource::kEndBit) {
+                nCode = source.WordAt(nBitPos) & kMask;
+                nBitPos += kBits;
+            } else {
+                // The file ends inside the code; the byte reader would have
+                // taken every byte left.
+                nBitPos = CChunkSource::kEndBit;
+                nCode = kEnd;
+            }
+        }
+
+        std::uint32_t nInfo;
+        std::size_t nLen;
+        if (nCode < nNext) [[likely]] {
+            const unsigned char* const pSrc = t.srcs[nCode];
+            nInfo = t.infos[nCode];
+            nLen = nInfo & kLenMask;
+            if (nLen - 1 < 8 && reinterpret_cast<std::uintptr_t>(pDst) < nSavedLimit) [[likely]] {
+                Store64(pDst, Load64(pSrc));
+            } else if (nLen == 0) {
+                // The clear or the end code; a clear code cannot start a
+                // block.
+                if (nCode == kEnd)
+                    nResult = 1;
+                if (nCode == kEnd || nNext == kBlockStart)
+                    return kStop;
+                return startBlock();
+            } else if (nLen <= 8 && pOutEnd - pDst >= 8) {
+                // Move the window of saved bytes up to pDst. The changed
+                // bytes below the old end are in saved; those above it have
+                // not been touched yet.
+                std::size_t nKept = 0;
+                if (pSavedEnd > pDst) {
+                    nKept = static_cast<std::size_t>(pSavedEnd - pDst);
+                    std::memmove(saved, saved + (pDst - pSaved), nKept);
+                }
+                const auto nWindow = std::min(kSavedSize, static_cast<std::size_t>(pOutEnd - pDst));
+                std::memcpy(saved + nKept, pDst + nKept, nWindow - nKept);
+                pSaved = pDst;
+                pSavedEnd = pDst + nWindow;
+                nSavedLimit = reinterpret_cast<std::uintptr_t>(pSavedEnd) - 7;
+                Store64(pDst, Load64(pSrc));
+            } else {
+                if (nLen > static_cast<std::size_t>(pOutEnd - pDst)) {
+                    std::memcpy(pDst, pSrc, static_cast<std::size_t>(pOutEnd - pDst));
+                    pDst = pOutEnd;
+                    return kStop;
+                }
+                CopyString(pDst, pSrc, static_cast<std::uint32_t>(nLen));
+            }
+        } else if (nCode == nNext) {
+            // The end code at the start of a block, or the string being
+            // defined: the previous one and its own first byte.
+            if (nNext == kBlockStart) {
+                nResult = 1;
+                return kStop;
+            }
+            nInfo = nMadeInfo;
+            nLen = nInfo & kLenMask;
+            const std::size_t nPrevLen = nLen - 1;
+            if (nLen > static_cast<std::size_t>(pOutEnd - pDst)) {
+                std::memcpy(pDst, pPrev, static_cast<std::size_t>(pOutEnd - pDst));
+                pDst = pOutEnd;
+                return kStop;
+            }
+            CopyString(pDst, pPrev, static_cast<std::uint32_t>(nPrevLen));
+            pDst[nPrevLen] = static_cast<unsigned char>(nInfo >> kFirstShift);
+        } else {
+            return kStop;
+        }
+
+        // The new entry: the previous string and this string's first byte,
+        // unless that pair was made before in the block.
+        if (t.tags[nPrevKey | nInfo >> kFirstShift] == nGen) [[unlikely]] {
+            pDst += nLen;
+            return kStop;
+        }
+        t.tags[nPrevKey | nInfo >> kFirstShift] = nGen;
+        t.srcs[nNext] = pPrev;
+        t.infos[nNext] = nMadeInfo;
+        nPrevKey = nCode << 8;
+        pPrev = pDst;
+        nMadeInfo = nInfo + 1;
+        pDst += nLen;
+        nLastLen = nLen;
+        if (nNext == kMask) [[unlikely]] {
+            if (kMask == kTableSize - 1)
+                return startBlock();
+            ++nNext;
+            ++nBits;
+            return kNewWidth;
+        }
+        ++nNext;
+        return kSameWidth;
+    };
+    // Short codes that need none of step's rare work; it stops before the
+    // first code that does, and leaves the state as step would have.
+    const auto run = [&](auto width) {
+        constexpr std::uint32_t kBits = decltype(width)::value;
+        constexpr std::size_t kMask = (std::size_t{1} << kBits) - 1;
+        for (;;) {
+            // Codes that can be taken before the chunk's end, the width's
+            // last entry or the saved window's end: each takes kBits bits,
+            // one entry and at most 8 bytes.
+            if (nBitPos >= CChunkSource::kFastEnd || nNext >= kMask ||
+                reinterpret_cast<std::uintptr_t>(pDst) >= nSavedLimit)
+                return;
+            std::size_t nCount = std::min<std::size_t>(
+                {(CChunkSource::kFastEnd - nBitPos + kBits - 1) / kBits, kMask - nNext,
+                 (nSavedLimit - reinterpret_cast<std::uintptr_t>(pDst) + 7) / 8});
+            // One code; false, with nothing changed, when it is step's.
+            const auto take = [&](std::size_t nCode) {
+                if (nCode >= nNext)
+                    return false;
+                const std::uint32_t nInfo = t.infos[nCode];
+                const std::size_t nLen = nInfo & kLenMask;
+                const std::size_t nKey = nPrevKey | nInfo >> kFirstShift;
+                if (nLen - 1 >= 8 || t.tags[nKey] == nGen)
+                    return false;
+                Store64(pDst, Load64(t.srcs[nCode]));
+                t.tags[nKey] = nGen;
+                t.srcs[nNext] = pPrev;
+                t.infos[nNext] = nMadeInfo;
+                nPrevKey = nCode << 8;
+                pPrev = pDst;
+                nMadeInfo = nInfo + 1;
+                pDst += nLen;
+                ++nNext;
+                return true;
+            };
+            // Four codes from one load: 56 bits hold four from any first
+            // bit. Each code taken makes one entry, so the bit position moves
+            // on by the entries made, once per load.
+            for (;;) {
+                const std::uint64_t nWord = source.WordAt(nBitPos);
+                const std::size_t nFirst = nNext;
+                const bool bStop = !take(nWord & kMask) || --nCount == 0 ||
+                                   !take(nWord >> kBits & kMask) || --nCount == 0 ||
+                                   !take(nWord >> 2 * kBits & kMask) || --nCount == 0 ||
+                                   !take(nWord >> 3 * kBits & kMask) || --nCount == 0;
+                nBitPos += static_cast<std::uint32_t>(nNext - nFirst) * kBits;
+                if (bStop) {
+                    // Stopped before the count ran out: the code is step's.
+                    if (nCount != 0)
+                        return;
+                    break;
+                }
+            }
+        }
     };
 
-    {
-        for (;;) {
-            std::uint32_t nCode;
-            if (nBitPos < nFastEnd) [[likely]] {
-                nCode = static_cast<std::uint32_t>(Load64(source.m_chunk + nBitPos / 8) >>
-                                                   (nBitPos % 8)) &
-                        nMask;
-                nBitPos += nBits;
-            } else {
-                nBitPos = source.Advance(nBitPos);
-                const auto nFillBits = static_cast<std::uint32_t>(source.m_nFill * 8);
-                // Below this, 8 bytes from the code's first byte are in the
-                // chunk, and they hold any code from any of its bits.
-                nFastEnd = nFillBits >= 64 ? nFillBits - 56 : 0;
-                if (nBitPos + nBits <= nFillBits) {
-                    nCode = static_cast<std::uint32_t>(Load64(source.m_chunk + nBitPos / 8) >>
-                                                       (nBitPos % 8)) &
-                            nMask;
-                    nBitPos += nBits;
-                } else {
-                    // The file ends inside the code; the byte reader would
-                    // have taken every byte left.
-                    nBitPos = nFillBits;
-                    nCode = kEnd;
-                }
-            }
-
-            std::uint32_t nInfo;
-            std::uint32_t nLen;
-            if (nCode < nNext) [[likely]] {
-                const unsigned char* const pSrc = t.srcs[nCode];
-                nInfo = t.infos[nCode];
-                nLen = nInfo & kLenMask;
-                if (nLen - 1 < 8 && reinterpret_cast<std::uintptr_t>(pDst) < nSavedLimit)
-                    [[likely]] {
-                    Store64(pDst, Load64(pSrc));
-                } else if (nLen == 0) {
-                    // The clear or the end code; a clear code cannot start a
-                    // block.
-                    if (nCode == kEnd)
-                        nResult = 1;
-                    if (nCode == kEnd || nNext == kBlockStart)
-                        break;
-                    startBlock();
-                    continue;
-                } else if (nLen <= 8 && pOutEnd - pDst >= 8) {
-                    // Move the window of saved bytes up to pDst. The changed
-                    // bytes below the old end are in saved; those above it
-                    // have not been touched yet.
-                    std::size_t nKept = 0;
-                    if (pSavedEnd > pDst) {
-                        nKept = static_cast<std::size_t>(pSavedEnd - pDst);
-                        std::memmove(saved, saved + (pDst - pSaved), nKept);
-                    }
-                    const auto nWindow =
-                        std::min(kSavedSize, static_cast<std::size_t>(pOutEnd - pDst));
-                    std::memcpy(saved + nKept, pDst + nKept, nWindow - nKept);
-                    pSaved = pDst;
-                    pSavedEnd = pDst + nWindow;
-                    nSavedLimit = reinterpret_cast<std::uintptr_t>(pSavedEnd) - 7;
-                    Store64(pDst, Load64(pSrc));
-                } else {
-                    if (nLen > pOutEnd - pDst) {
-                        std::memcpy(pDst, pSrc, static_cast<std::size_t>(pOutEnd - pDst));
-                        pDst = pOutEnd;
-                        break;
-                    }
-                    CopyString(pDst, pSrc, nLen);
-                }
-            } else if (nCode == nNext) {
-                // The end code at the start of a block, or the string being
-                // defined: the previous one and its own first byte.
-                if (nNext == kBlockStart) {
-                    nResult = 1;
-                    break;
-                }
-                nInfo = nPrevInfo + 1;
-                nLen = nInfo & kLenMask;
-                const std::uint32_t nPrevLen = nLen - 1;
-                if (nLen > pOutEnd - pDst) {
-                    std::memcpy(pDst, pPrev, static_cast<std::size_t>(pOutEnd - pDst));
-                    pDst = pOutEnd;
-                    break;
-                }
-                CopyString(pDst, pPrev, nPrevLen);
-                pDst[nPrevLen] = static_cast<unsigned char>(nInfo >> kFirstShift);
-            } else {
-                break;
-            }
-
-            // The new entry: the previous string and this string's first
-            // byte, unless that pair was made before in the block.
-            const std::uint32_t nKey = nPrev << 8 | nInfo >> kFirstShift;
-            if (t.tags[nKey] == nGen) [[unlikely]] {
-                pDst += nLen;
-                break;
-            }
-            t.tags[nKey] = nGen;
-            t.srcs[nNext] = pPrev;
-            t.infos[nNext] = nPrevInfo + 1;
-            nPrev = nCode;
-            pPrev = pDst;
-            nPrevInfo = nInfo;
-            pDst += nLen;
-            if (nNext == nMask) [[unlikely]] {
-                if (nMask == kTableSize - 1) {
-                    startBlock();
-                } else {
-                    ++nNext;
-                    ++nBits;
-                    nMask = nMask * 2 + 1;
-                }
-            } else {
-                ++nNext;
-            }
+    // Codes at one width, until the width changes or decoding stops. After
+    // a long string the next code is likely long too, so the run is tried
+    // only after a short one.
+    const auto atWidth = [&](auto width) {
+        EStep eStep;
+        do {
+            if (nLastLen <= 8)
+                run(width);
+        } while ((eStep = step(width)) == kSameWidth);
+        return eStep;
+    };
+    using std::integral_constant;
+    for (EStep eStep = kNewWidth; eStep != kStop;) {
+        switch (nBits) {
+        case 9:
+            eStep = atWidth(integral_constant<std::uint32_t, 9>{});
+            break;
+        case 10:
+            eStep = atWidth(integral_constant<std::uint32_t, 10>{});
+            break;
+        case 11:
+            eStep = atWidth(integral_constant<std::uint32_t, 11>{});
+            break;
+        default:
+            eStep = atWidth(integral_constant<std::uint32_t, 12>{});
+            break;
         }
     }
 

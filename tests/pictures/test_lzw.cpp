@@ -455,6 +455,31 @@ TEST(DamagedStreams, CodecMatchesReference) {
     }
 }
 
+// In a block of literals, code k makes again the pair that codes 0 and 1
+// made. Short codes are taken several to a load, so the stop is tried at each
+// place among them, at three widths, and with the output ending near it.
+TEST(DamagedStreams, RepeatedPairStopsWhereverItFalls) {
+    const Bytes lits = DistinctPairLiterals(800, 5);
+    std::vector<std::size_t> places;
+    for (std::size_t k = 3; k < 40; ++k)
+        places.push_back(k);
+    for (std::size_t k : {250, 253, 254, 255, 256, 257, 260, 764, 765, 766, 767, 768})
+        places.push_back(k);
+    for (std::size_t k : places) {
+        Bytes codes(lits.begin(), lits.begin() + static_cast<std::ptrdiff_t>(k) + 5);
+        codes[k - 1] = lits[0];
+        codes[k] = lits[1];
+        CCodeWriter w;
+        for (std::size_t j = 0; j < codes.size(); ++j)
+            w.Put(codes[j], LiteralBlockWidth(j));
+        w.Put(kEnd, LiteralBlockWidth(codes.size()));
+        SCOPED_TRACE(k);
+        EXPECT_EQ(Decode(w.GetBytes(), 4096, EDecoder::reference).nResult, 0);
+        for (std::size_t nCapacity : {std::size_t{4096}, k - 1, k, k + 1, k + 9})
+            ExpectSameAsReference(w.GetBytes(), nCapacity);
+    }
+}
+
 TEST(DamagedStreams, RandomBytesNeverWriteOutsideTheBuffer) {
     std::mt19937 rng(12);
     for (int nCase = 0; nCase < 200; ++nCase) {
