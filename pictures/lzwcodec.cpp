@@ -231,7 +231,8 @@ int CLzwCodec::Decode() {
     unsigned char saved[kSavedSize];
     unsigned char* pSaved = pDst;
     unsigned char* pSavedEnd = pDst;
-    // pDst below this has 8 bytes of the window from it on; 0 for none.
+    // pDst below this has 32 bytes of the window from it on, room for a run's
+    // four short strings; 0 for none.
     std::uintptr_t nSavedLimit = 0;
     int nResult = 0;
     // The length of the string step took last.
@@ -297,7 +298,7 @@ int CLzwCodec::Decode() {
                 std::memcpy(saved + nKept, pDst + nKept, nWindow - nKept);
                 pSaved = pDst;
                 pSavedEnd = pDst + nWindow;
-                nSavedLimit = reinterpret_cast<std::uintptr_t>(pSavedEnd) - 7;
+                nSavedLimit = reinterpret_cast<std::uintptr_t>(pSavedEnd) - 31;
                 Store64(pDst, Load64(pSrc));
             } else {
                 if (nLen > static_cast<std::size_t>(pOutEnd - pDst)) {
@@ -358,15 +359,16 @@ int CLzwCodec::Decode() {
         constexpr std::uint32_t kBits = decltype(width)::value;
         constexpr std::size_t kMask = (std::size_t{1} << kBits) - 1;
         for (;;) {
-            // Codes that can be taken before the chunk's end, the width's
-            // last entry or the saved window's end: each takes kBits bits,
-            // one entry and at most 8 bytes.
-            if (nBitPos >= CChunkSource::kFastEnd || nNext >= kMask ||
+            // Loads of four codes that can be taken before the chunk's end,
+            // the width's last entry or the saved window's end: each takes
+            // 4 * kBits bits, four entries and at most 32 bytes.
+            if (nBitPos >= CChunkSource::kFastEnd || nNext + 4 > kMask ||
                 reinterpret_cast<std::uintptr_t>(pDst) >= nSavedLimit)
                 return;
-            std::size_t nCount = std::min<std::size_t>(
-                {(CChunkSource::kFastEnd - nBitPos + kBits - 1) / kBits, kMask - nNext,
-                 (nSavedLimit - reinterpret_cast<std::uintptr_t>(pDst) + 7) / 8});
+            std::size_t nLoads = std::min<std::size_t>(
+                {(CChunkSource::kFastEnd - nBitPos + 4 * kBits - 1) / (4 * kBits),
+                 (kMask - nNext) / 4,
+                 (nSavedLimit - reinterpret_cast<std::uintptr_t>(pDst) + 31) / 32});
             // One code; false, with nothing changed, when it is step's.
             const auto take = [&](std::size_t nCode) {
                 if (nCode >= nNext)
@@ -390,21 +392,16 @@ int CLzwCodec::Decode() {
             // Four codes from one load: 56 bits hold four from any first
             // bit. Each code taken makes one entry, so the bit position moves
             // on by the entries made, once per load.
-            for (;;) {
+            do {
                 const std::uint64_t nWord = source.WordAt(nBitPos);
                 const std::size_t nFirst = nNext;
-                const bool bStop = !take(nWord & kMask) || --nCount == 0 ||
-                                   !take(nWord >> kBits & kMask) || --nCount == 0 ||
-                                   !take(nWord >> 2 * kBits & kMask) || --nCount == 0 ||
-                                   !take(nWord >> 3 * kBits & kMask) || --nCount == 0;
+                const bool bTaken = take(nWord & kMask) && take(nWord >> kBits & kMask) &&
+                                    take(nWord >> 2 * kBits & kMask) &&
+                                    take(nWord >> 3 * kBits & kMask);
                 nBitPos += static_cast<std::uint32_t>(nNext - nFirst) * kBits;
-                if (bStop) {
-                    // Stopped before the count ran out: the code is step's.
-                    if (nCount != 0)
-                        return;
-                    break;
-                }
-            }
+                if (!bTaken)
+                    return;
+            } while (--nLoads != 0);
         }
     };
 
