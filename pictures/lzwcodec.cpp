@@ -359,16 +359,16 @@ int CLzwCodec::Decode() {
         constexpr std::uint32_t kBits = decltype(width)::value;
         constexpr std::size_t kMask = (std::size_t{1} << kBits) - 1;
         for (;;) {
-            // Loads of four codes that can be taken before the chunk's end,
-            // the width's last entry or the saved window's end: each takes
-            // 4 * kBits bits, four entries and at most 32 bytes.
+            // Loads of four codes that can be taken before the chunk's end
+            // or the width's last entry: each takes 4 * kBits bits and makes
+            // four entries. The saved window is checked after each load, as
+            // short strings are mostly far shorter than 8 bytes.
             if (nBitPos >= CChunkSource::kFastEnd || nNext + 4 > kMask ||
                 reinterpret_cast<std::uintptr_t>(pDst) >= nSavedLimit)
                 return;
             std::size_t nLoads = std::min<std::size_t>(
-                {(CChunkSource::kFastEnd - nBitPos + 4 * kBits - 1) / (4 * kBits),
-                 (kMask - nNext) / 4,
-                 (nSavedLimit - reinterpret_cast<std::uintptr_t>(pDst) + 31) / 32});
+                (CChunkSource::kFastEnd - nBitPos + 4 * kBits - 1) / (4 * kBits),
+                (kMask - nNext) / 4);
             // One code; false, with nothing changed, when it is step's.
             const auto take = [&](std::size_t nCode) {
                 if (nCode >= nNext)
@@ -401,7 +401,7 @@ int CLzwCodec::Decode() {
                 nBitPos += static_cast<std::uint32_t>(nNext - nFirst) * kBits;
                 if (!bTaken)
                     return;
-            } while (--nLoads != 0);
+            } while (--nLoads != 0 && reinterpret_cast<std::uintptr_t>(pDst) < nSavedLimit);
         }
     };
 
