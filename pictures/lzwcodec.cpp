@@ -248,6 +248,18 @@ int CLzwCodec::Decode() {
         nMadeInfo = kBlockStartInfo + 1;
         return kNewWidth;
     };
+    // Makes entry nNext from the pair nKey and moves on past the code's
+    // string, which is written.
+    const auto makeEntry = [&](std::size_t nKey, std::size_t nCode, std::uint32_t nInfo,
+                               std::size_t nLen) {
+        t.tags[nKey] = nGen;
+        t.srcs[nNext] = pPrev;
+        t.infos[nNext] = nMadeInfo;
+        nPrevKey = nCode << 8;
+        pPrev = pDst;
+        nMadeInfo = nInfo + 1;
+        pDst += nLen;
+    };
     // One code of any kind; kStop when decoding ends.
     const auto step = [&](auto width) -> EStep {
         constexpr std::uint32_t kBits = decltype(width)::value;
@@ -331,17 +343,12 @@ int CLzwCodec::Decode() {
 
         // The new entry: the previous string and this string's first byte,
         // unless that pair was made before in the block.
-        if (t.tags[nPrevKey | nInfo >> kFirstShift] == nGen) [[unlikely]] {
+        const std::size_t nKey = nPrevKey | nInfo >> kFirstShift;
+        if (t.tags[nKey] == nGen) [[unlikely]] {
             pDst += nLen;
             return kStop;
         }
-        t.tags[nPrevKey | nInfo >> kFirstShift] = nGen;
-        t.srcs[nNext] = pPrev;
-        t.infos[nNext] = nMadeInfo;
-        nPrevKey = nCode << 8;
-        pPrev = pDst;
-        nMadeInfo = nInfo + 1;
-        pDst += nLen;
+        makeEntry(nKey, nCode, nInfo, nLen);
         nLastLen = nLen;
         if (nNext == kMask) [[unlikely]] {
             if (kMask == kTableSize - 1)
@@ -379,13 +386,7 @@ int CLzwCodec::Decode() {
                 if (nLen - 1 >= 8 || t.tags[nKey] == nGen)
                     return false;
                 Store64(pDst, Load64(t.srcs[nCode]));
-                t.tags[nKey] = nGen;
-                t.srcs[nNext] = pPrev;
-                t.infos[nNext] = nMadeInfo;
-                nPrevKey = nCode << 8;
-                pPrev = pDst;
-                nMadeInfo = nInfo + 1;
-                pDst += nLen;
+                makeEntry(nKey, nCode, nInfo, nLen);
                 ++nNext;
                 return true;
             };
