@@ -264,21 +264,17 @@ int CLzwCodec::Decode() {
     const auto step = [&](auto width) -> EStep {
         constexpr std::uint32_t kBits = decltype(width)::value;
         constexpr std::size_t kMask = (std::size_t{1} << kBits) - 1;
+        if (nBitPos >= CChunkSource::kFastEnd) [[unlikely]]
+            nBitPos = source.Advance(nBitPos);
         std::size_t nCode;
-        if (nBitPos < CChunkSource::kFastEnd) [[likely]] {
+        if (nBitPos + kBits <= CChunkSource::kEndBit) [[likely]] {
             nCode = source.WordAt(nBitPos) & kMask;
             nBitPos += kBits;
         } else {
-            nBitPos = source.Advance(nBitPos);
-            if (nBitPos + kBits <= CChunkSource::kEndBit) {
-                nCode = source.WordAt(nBitPos) & kMask;
-                nBitPos += kBits;
-            } else {
-                // The file ends inside the code; the byte reader would have
-                // taken every byte left.
-                nBitPos = CChunkSource::kEndBit;
-                nCode = kEnd;
-            }
+            // The file ends inside the code; the byte reader would have taken
+            // every byte left.
+            nBitPos = CChunkSource::kEndBit;
+            nCode = kEnd;
         }
 
         std::uint32_t nInfo;
